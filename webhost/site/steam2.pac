@@ -1,0 +1,20 @@
+// Larkbridge node 2: Steam community and Ubisoft Uplay through the forwarding node.
+var PROXIED_DOMAINS = ["steamcommunity.com", "ubi.com", "ubisoft.com", "uplay.com", "ubisoftconnect.com"];
+
+function isProxied(host) {
+    for (var i = 0; i < PROXIED_DOMAINS.length; i++) {
+        var domain = PROXIED_DOMAINS[i];
+        if (host == domain || dnsDomainIs(host, "." + domain)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+function FindProxyForURL(url, host) {
+    host = host.toLowerCase();
+    if (isProxied(host)) {
+        return "PROXY @NODE@:443";
+    }
+    return "DIRECT";
+}

@@ -1,0 +1,20 @@
+// Larkbridge node 3: Steam community and EA Origin through the forwarding node.
+var PROXIED_DOMAINS = ["steamcommunity.com", "origin.com", "ea.com"];
+
+function isProxied(host) {
+    for (var i = 0; i < PROXIED_DOMAINS.length; i++) {
+        var domain = PROXIED_DOMAINS[i];
+        if (host == domain || dnsDomainIs(host, "." + domain)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+function FindProxyForURL(url, host) {
+    host = host.toLowerCase();
+    if (isProxied(host)) {
+        return "PROXY @NODE@:443";
+    }
+    return "DIRECT";
+}
