@@ -1,0 +1,28 @@
+// The main window: its build, the two looks of the service state, the tray and the exit path.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/Forms.h"
+
+namespace lark {
+
+// The main window's template: title, size, the tray menu and its event handlers.
+const FormTemplate& mainWindowTemplate();
+
+void buildMainWindow(HWND window);
+void showRunningLook();
+void showStoppedLook();
+// Puts a text on the notice line (the reminder, then the result of the version check).
+void showNotice(const std::string& text);
+
+void showMainWindow();
+void onTrayEvent(int kind);
+void onWindowStateChanged();
+void minimiseToTray();
+// Stops the service, removes the tray icon and ends the process with code 0.
+[[noreturn]] void exitProgram();
+
+}  // namespace lark
