@@ -15,6 +15,8 @@ const FormTemplate& aboutWindowTemplate() {
     return form;
 }
 
-void onAboutWindowCreated(HWND window) { aboutWindowHandle = window; }
+void onAboutWindowCreated(HWND window) {
+    aboutWindowHandle = window;
+}
 
 }  // namespace lark

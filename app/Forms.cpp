@@ -76,11 +76,15 @@ void raiseStateChanged(Form& form) {
 
 int trayKind(LPARAM mouseMessage) {
     switch (mouseMessage) {
-        case WM_LBUTTONUP: return 1;
-        case WM_LBUTTONDBLCLK: return 2;
+        case WM_LBUTTONUP:
+            return 1;
+        case WM_LBUTTONDBLCLK:
+            return 2;
         case WM_RBUTTONUP:
-        case WM_CONTEXTMENU: return 3;
-        default: return 0;
+        case WM_CONTEXTMENU:
+            return 3;
+        default:
+            return 0;
     }
 }
 
@@ -90,10 +94,10 @@ LRESULT CALLBACK formProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     switch (message) {
         case WM_SIZE:
             // A state the system applied (taskbar, keyboard) is a state change too.
-            if (!form->applyingState && (wParam == SIZE_MINIMIZED || wParam == SIZE_MAXIMIZED ||
-                                         (wParam == SIZE_RESTORED &&
-                                          (form->state == FormState::Minimised ||
-                                           form->state == FormState::Maximised)))) {
+            if (!form->applyingState &&
+                (wParam == SIZE_MINIMIZED || wParam == SIZE_MAXIMIZED ||
+                 (wParam == SIZE_RESTORED &&
+                  (form->state == FormState::Minimised || form->state == FormState::Maximised)))) {
                 form->state = wParam == SIZE_MINIMIZED   ? FormState::Minimised
                               : wParam == SIZE_MAXIMIZED ? FormState::Maximised
                                                          : FormState::Normal;
@@ -109,7 +113,8 @@ LRESULT CALLBACK formProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         case WM_COMMAND:
             if (HIWORD(wParam) == 0 && LOWORD(wParam) >= kMenuCommandBase &&
                 LOWORD(wParam) < kMenuCommandBase + form->form->menuItems.size()) {
-                const MenuItemTemplate& item = form->form->menuItems[LOWORD(wParam) - kMenuCommandBase];
+                const MenuItemTemplate& item =
+                    form->form->menuItems[LOWORD(wParam) - kMenuCommandBase];
                 if (item.onChosen) item.onChosen();
                 return 0;
             }
@@ -165,17 +170,18 @@ HWND createForm(const FormTemplate& formTemplate) {
         form->menuBar.reset(CreateMenu());
         form->popup = CreatePopupMenu();
         for (std::size_t i = 0; i < formTemplate.menuItems.size(); ++i)
-            AppendMenuA(form->popup, MF_STRING, kMenuCommandBase + i, formTemplate.menuItems[i].text);
+            AppendMenuA(form->popup, MF_STRING, kMenuCommandBase + i,
+                        formTemplate.menuItems[i].text);
         AppendMenuA(form->menuBar.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(form->popup),
                     formTemplate.menuTitle);
     }
     Form& created = *form;
     forms().push_back(std::move(form));
     // The menu is never attached to the window: the popup is invisible and serves the tray only.
-    created.window = CreateWindowExA(0, kFormClass, formTemplate.title,
-                                     WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX, kFormLeft, kFormTop,
-                                     formTemplate.width, formTemplate.height, nullptr, nullptr,
-                                     GetModuleHandleA(nullptr), nullptr);
+    created.window =
+        CreateWindowExA(0, kFormClass, formTemplate.title, WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX,
+                        kFormLeft, kFormTop, formTemplate.width, formTemplate.height, nullptr,
+                        nullptr, GetModuleHandleA(nullptr), nullptr);
     if (!created.window) return nullptr;
     if (formTemplate.onCreated) formTemplate.onCreated(created.window);
     if (formTemplate.visible && IsWindow(created.window)) ShowWindow(created.window, SW_SHOW);
@@ -188,10 +194,18 @@ void setFormState(HWND window, FormState state) {
     form->state = state;
     form->applyingState = true;
     switch (state) {
-        case FormState::Normal: ShowWindow(window, SW_SHOWNOACTIVATE); break;
-        case FormState::RestoredCentred: restoreAndCentre(window); break;
-        case FormState::Minimised: ShowWindow(window, SW_MINIMIZE); break;
-        case FormState::Maximised: ShowWindow(window, SW_MAXIMIZE); break;
+        case FormState::Normal:
+            ShowWindow(window, SW_SHOWNOACTIVATE);
+            break;
+        case FormState::RestoredCentred:
+            restoreAndCentre(window);
+            break;
+        case FormState::Minimised:
+            ShowWindow(window, SW_MINIMIZE);
+            break;
+        case FormState::Maximised:
+            ShowWindow(window, SW_MAXIMIZE);
+            break;
     }
     form->applyingState = false;
     raiseStateChanged(*form);

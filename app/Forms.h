@@ -21,10 +21,10 @@ struct FormTemplate {
     bool visible;  // shown once the creation handler has run
     void (*onCreated)(HWND window) = nullptr;
     void (*onStateChanged)() = nullptr;
-    void (*onTray)(int kind) = nullptr;  // 1 left up, 2 left double click, 3 right up / menu key
+    void (*onTray)(int kind) = nullptr;    // 1 left up, 2 left double click, 3 right up / menu key
     void (*onCloseRequested)() = nullptr;  // without it a close request is ignored
     void (*onSessionEnding)() = nullptr;   // Windows is ending the session for real
-    const char* menuTitle = nullptr;  // an invisible popup used as the tray menu
+    const char* menuTitle = nullptr;       // an invisible popup used as the tray menu
     std::span<const MenuItemTemplate> menuItems = {};
 };
 

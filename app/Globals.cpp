@@ -13,7 +13,9 @@ std::string noticeText;
 dui::IconHandle idleTrayIcon;
 dui::IconHandle runningTrayIcon;
 
-std::string nodeUrl(int node) { return webHost + "/steam" + std::to_string(node) + ".pac"; }
+std::string nodeUrl(int node) {
+    return webHost + "/steam" + std::to_string(node) + ".pac";
+}
 
 bool isNodeUrl(const std::string& url) {
     for (int node = 1; node <= 3; ++node)

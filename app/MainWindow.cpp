@@ -18,7 +18,9 @@ constexpr MenuItemTemplate kTrayMenu[] = {
     {"退出", exitProgram},
 };
 
-void onSessionEnding() { undoRegistryChange(); }
+void onSessionEnding() {
+    undoRegistryChange();
+}
 
 }  // namespace
 
@@ -54,7 +56,9 @@ void showRunningLook() {
 
 void showStoppedLook() {}
 
-void showNotice(const std::string& text) { noticeText = text; }
+void showNotice(const std::string& text) {
+    noticeText = text;
+}
 
 void showMainWindow() {
     setAlwaysOnTop(mainWindowHandle, true);
@@ -71,8 +75,11 @@ void onTrayEvent(int kind) {
             synthesizeClick();
             setAlwaysOnTop(mainWindowHandle, true);
             break;
-        case 3: popUpFormMenu(mainWindowHandle); break;
-        default: break;
+        case 3:
+            popUpFormMenu(mainWindowHandle);
+            break;
+        default:
+            break;
     }
 }
 
@@ -83,7 +90,9 @@ void onWindowStateChanged() {
     setAlwaysOnTop(mainWindowHandle, false);
 }
 
-void minimiseToTray() { setFormState(mainWindowHandle, FormState::Minimised); }
+void minimiseToTray() {
+    setFormState(mainWindowHandle, FormState::Minimised);
+}
 
 void exitProgram() {
     stopService();

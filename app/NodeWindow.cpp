@@ -15,6 +15,8 @@ const FormTemplate& nodeWindowTemplate() {
     return form;
 }
 
-void onNodeWindowCreated(HWND window) { nodeWindowHandle = window; }
+void onNodeWindowCreated(HWND window) {
+    nodeWindowHandle = window;
+}
 
 }  // namespace lark

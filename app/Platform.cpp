@@ -32,7 +32,9 @@ struct IcmpTraits {
 };
 using IcmpHandle = dui::UniqueHandle<IcmpTraits>;
 
-DWORD elapsedSince(DWORD start) { return GetTickCount() - start; }
+DWORD elapsedSince(DWORD start) {
+    return GetTickCount() - start;
+}
 
 struct ThreadStart {
     void (*routine)(void*);
@@ -73,6 +75,11 @@ Bytes httpGet(const std::string& url) {
                                              nullptr, WINHTTP_NO_REFERER,
                                              WINHTTP_DEFAULT_ACCEPT_TYPES, 0));
     if (!request) return {};
+    // The receive timeout alone does not bound the wait for the response headers everywhere.
+    WinHttpSetTimeouts(request.get(), 3000, 3000, 3000, 4000);
+    DWORD responseTimeout = 4000;
+    WinHttpSetOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout,
+                     sizeof responseTimeout);
     if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
                             WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
         !WinHttpReceiveResponse(request.get(), nullptr))
@@ -102,8 +109,8 @@ Bytes httpGet(const std::string& url) {
 void writeRegistryValue(HKEY root, const char* keyPath, const char* valueName,
                         const RegistryValue& value) {
     dui::RegKey key;
-    if (RegCreateKeyExA(root, keyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
-                        nullptr, key.put(), nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(root, keyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
+                        key.put(), nullptr) != ERROR_SUCCESS)
         return;
     RegSetValueExA(key.get(), valueName, 0, value.type, value.data.data(),
                    static_cast<DWORD>(value.data.size()));
@@ -230,9 +237,13 @@ void synthesizeClick() {
     mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
 }
 
-void seedRandom() { std::srand(GetTickCount()); }
+void seedRandom() {
+    std::srand(GetTickCount());
+}
 
-int randomNumber() { return std::rand() & 0x7FFF; }
+int randomNumber() {
+    return std::rand() & 0x7FFF;
+}
 
 std::wstring gbkToWide(const std::string& text) {
     if (text.empty()) return {};
@@ -258,19 +269,34 @@ std::string wideToGbk(const std::wstring& text) {
 namespace lark {
 
 dui::IconHandle iconFromIcoBytes(std::span<const std::uint8_t> ico, int size) {
-    // An ICO file is a directory of 6 + 16 * n bytes followed by the images it points at.
-    if (ico.size() < 6) return {};
-    auto* directory = const_cast<PBYTE>(ico.data());
-    const int id = LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
-    const std::size_t count = ico[4] | (ico[5] << 8);
-    if (id <= 0 || static_cast<std::size_t>(id) > count || ico.size() < 6 + 16 * count) return {};
-    // LookupIconIdFromDirectoryEx answers the 1-based entry of a file directory.
-    const std::uint8_t* entry = ico.data() + 6 + 16 * (id - 1);
-    const DWORD bytes = entry[8] | (entry[9] << 8) | (entry[10] << 16) | (entry[11] << 24);
-    const DWORD offset = entry[12] | (entry[13] << 8) | (entry[14] << 16) | (entry[15] << 24);
+    // An ICO file: a 6-byte header, 16-byte entries (width, height, ..., size, offset), images.
+    auto word = [&](std::size_t at) { return ico[at] | (ico[at + 1] << 8); };
+    auto dword = [&](std::size_t at) {
+        return static_cast<DWORD>(word(at) | (word(at + 2) << 16));
+    };
+    if (ico.size() < 6 || word(0) != 0 || word(2) != 1) return {};
+    const std::size_t count = word(4);
+    if (ico.size() < 6 + 16 * count) return {};
+    // The exact size, else the smallest larger one, else the largest.
+    std::size_t best = count;
+    int bestWidth = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const int width = ico[6 + 16 * i] ? ico[6 + 16 * i] : 256;
+        const bool better =
+            best == count ||
+            (bestWidth < size ? width > bestWidth : width >= size && width < bestWidth);
+        if (better) {
+            best = i;
+            bestWidth = width;
+        }
+    }
+    if (best == count) return {};
+    const std::size_t entry = 6 + 16 * best;
+    const DWORD bytes = dword(entry + 8);
+    const DWORD offset = dword(entry + 12);
     if (offset > ico.size() || bytes > ico.size() - offset) return {};
-    return dui::IconHandle(CreateIconFromResourceEx(directory + offset, bytes, TRUE, 0x00030000,
-                                                    size, size, LR_DEFAULTCOLOR));
+    return dui::IconHandle(CreateIconFromResourceEx(const_cast<PBYTE>(ico.data()) + offset, bytes,
+                                                    TRUE, 0x00030000, size, size, LR_DEFAULTCOLOR));
 }
 
 }  // namespace lark

@@ -32,7 +32,9 @@ std::string ownExecutableName() {
     return slash ? slash + 1 : path;
 }
 
-void runTeardown() { teardownGlobals(); }
+void runTeardown() {
+    teardownGlobals();
+}
 
 }  // namespace
 

@@ -103,7 +103,10 @@ PY
     fi
 }
 
-# Keeps one wineserver alive for the whole run; starting programs is then much cheaper.
+# Keeps one wineserver alive for the whole run; starting programs is then much cheaper. Wine's
+# background services start with the first program: start them here, away from ctest's output
+# pipes, or ctest waits for those pipes to close long after the test has ended.
 lark_start_wineserver() {
     wineserver -p >/dev/null 2>&1 || true
+    wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
