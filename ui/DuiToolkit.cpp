@@ -52,17 +52,13 @@ int readOsMajorVersion() {
     return static_cast<int>(major);
 }
 
-// The caption font's face name when GDI+ can make a font of it; SimSun otherwise and in place
-// of Tahoma.
 std::string captionFontName() {
     NONCLIENTMETRICSA metrics = {};
     metrics.cbSize = 340;  // the size every Windows version accepts
     if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0)) return kSimSun;
     char face[LF_FACESIZE + 1] = {};
     std::memcpy(face, metrics.lfCaptionFont.lfFaceName, LF_FACESIZE);
-    if (std::strcmp(face, "Tahoma") == 0) return kSimSun;
-    GpFontPtr probe = createFontOrDefault(face, 12.0f, 0);
-    return probe ? std::string(face) : std::string(kSimSun);
+    return captionFontCandidate(face);
 }
 
 GpFontPtr makeDefaultFont() {
@@ -76,6 +72,13 @@ GpFontPtr makeDefaultFont() {
 }
 
 }  // namespace
+
+std::string captionFontCandidate(const char* captionFace) {
+    // Tahoma has no Chinese glyphs; SimSun reads better on the systems the program targets.
+    if (!captionFace || std::strcmp(captionFace, "Tahoma") == 0) return kSimSun;
+    // Only the face itself counts here: the default font is being chosen.
+    return familyFromName(toWide(captionFace)) ? std::string(captionFace) : std::string(kSimSun);
+}
 
 Toolkit& toolkit() {
     static Toolkit instance;

@@ -33,6 +33,10 @@ GpFontPtr createFontOrDefault(const char* familyName, float size, int style);
 // The family name of font in the ANSI code page (empty when it cannot be read).
 std::string fontFamilyName(Gdiplus::GpFont* font);
 
+// The default font's fallback family for a system caption font face: the face when it is
+// installed and not Tahoma, otherwise SimSun ("宋体" in the ANSI code page).
+std::string captionFontCandidate(const char* captionFace);
+
 // Registers a window class (RegisterClassExW); null arguments take the toolkit defaults:
 // "Va_DozuzuDO", CS_DBLCLKS, icon 129, the default cursor, toolkitClassProc.
 void registerWindowClass(const wchar_t* className = nullptr, UINT classStyle = CS_DBLCLKS,

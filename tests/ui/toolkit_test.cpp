@@ -53,6 +53,21 @@ TEST_F(ToolkitStartTest, MissingFamilyFallsBackToTheDefaultFamily) {
     EXPECT_EQ(fontFamilyName(nullptr), "");
 }
 
+TEST_F(ToolkitStartTest, DefaultFontIsSimSunWhenInstalled) {
+    GpFontFamilyPtr simSun;
+    ASSERT_EQ(gp::GdipCreateFontFamilyFromName(L"宋体", nullptr, simSun.put()), Gdiplus::Ok);
+    GpFontPtr reference;
+    gp::GdipCreateFont(simSun.get(), 12, 0, Gdiplus::UnitPixel, reference.put());
+    EXPECT_EQ(fontFamilyName(toolkit().defaultFont.get()), fontFamilyName(reference.get()));
+}
+
+TEST_F(ToolkitStartTest, CaptionFontCandidate) {
+    EXPECT_EQ(captionFontCandidate("Tahoma"), "宋体");  // installed in the prefix, still replaced
+    EXPECT_EQ(captionFontCandidate("No Such Family 4711"), "宋体");
+    EXPECT_EQ(captionFontCandidate("WenQuanYi Micro Hei"), "WenQuanYi Micro Hei");
+    EXPECT_EQ(captionFontCandidate(nullptr), "宋体");
+}
+
 // The prefix maps both Chinese UI font names to an installed family; text drawn with either
 // must reach the bitmap.
 TEST_F(ToolkitStartTest, ChineseFontNamesResolveAndDraw) {
