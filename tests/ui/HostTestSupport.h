@@ -107,7 +107,7 @@ protected:
 
     void SetUp() override {
         window = createToolkitWindow(nullptr, "host test", 40, 40, 300, 200, nullptr,
-                                     WS_POPUP | WS_VISIBLE, 0);
+                                     WS_POPUP, 0);
         ASSERT_NE(window, nullptr);
         host = std::make_unique<DuiHost>();
         AttachOptions options;

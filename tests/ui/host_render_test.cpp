@@ -35,9 +35,8 @@ protected:
     }
     // A host whose paint handler counts full frames and, when paintColor is set, fills the
     // window with it.
-    void attach(AttachOptions options, int width = 200, int height = 150) {
-        window = createToolkitWindow(nullptr, "render", 30, 30, width, height, nullptr,
-                                     WS_POPUP | WS_VISIBLE, 0);
+    void attach(AttachOptions options, int width = 200, int height = 150, DWORD style = WS_POPUP) {
+        window = createToolkitWindow(nullptr, "render", 30, 30, width, height, nullptr, style, 0);
         ASSERT_NE(window, nullptr);
         host.setPaintHandler([this](HWND, Gdiplus::GpGraphics* g, int w, int h) {
             ++renders;
@@ -103,7 +102,7 @@ TEST_F(HostRenderTest, AWindowThatIsNotLayeredGetsItsShapeAndPaintsFromTheFrame)
     AttachOptions options;
     options.captionFlags = 0;
     options.backColor = RGB(0, 0, 255);
-    attach(options);
+    attach(options, 200, 150, WS_POPUP | WS_VISIBLE);
     RegionHandle region(CreateRectRgn(0, 0, 0, 0));
     ASSERT_NE(GetWindowRgn(window, region.get()), ERROR);
     RECT box{};
