@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "resources/Embedded.h"
 #include "tests/ui/HostTestSupport.h"
 
 #include <psapi.h>
@@ -133,6 +134,51 @@ TEST_F(HostRenderTest, ControlsAreClippedToTheInnerArea) {
     EXPECT_EQ(px(20, 20) & 0xFFFFFF, 0xFF0000u);
     EXPECT_NE(px(6, 75) & 0xFFFFFF, 0xFF0000u);  // the frame stays
     EXPECT_NE(px(193, 75) & 0xFFFFFF, 0xFF0000u);
+}
+
+TEST_F(HostRenderTest, ABackgroundPictureIsDecodedDrawnAndLentToSkinnedWindows) {
+    AttachOptions options = layered(0);
+    options.backgroundBytes = res::glow_button_png;
+    attach(options);
+    Gdiplus::GpImage* picture = host.backgroundImage.get();
+    ASSERT_NE(picture, nullptr);
+    ASSERT_EQ(test::sizeOf(picture).width, 55);
+    EXPECT_EQ(host.themeColor, meanColor(picture));
+    // At natural size from (5, 5) over the theme fill, away from the faded bottom and right.
+    auto over = [](int source, int alpha, int fill) {
+        return (source * alpha + fill * (255 - alpha)) / 255;
+    };
+    COLORREF theme = host.themeColor;
+    for (int y = 3; y < 12; ++y) {
+        for (int x = 3; x < 20; ++x) {
+            ArgbColor source = test::pixelAt(picture, x, y);
+            int a = alphaOf(source);
+            ArgbColor expected = 0xFF000000u | over(redOf(source), a, GetRValue(theme)) << 16 |
+                                 over(greenOf(source), a, GetGValue(theme)) << 8 |
+                                 over(blueOf(source), a, GetBValue(theme));
+            EXPECT_TRUE(test::colourNear(px(5 + x, 5 + y) | 0xFF000000u, expected, 4))
+                << x << "," << y;
+        }
+    }
+
+    // A second window borrows the picture and colour and never frees them.
+    HWND skinned = createToolkitWindow(nullptr, "skinned", 0, 0, 120, 90, nullptr, WS_POPUP, 0);
+    {
+        DuiHost borrower;
+        AttachOptions borrowed = layered(0);
+        borrowed.skinSourceWindow = window;
+        ASSERT_TRUE(borrower.attach(skinned, borrowed));
+        EXPECT_EQ(borrower.currentBackgroundImage(), picture);
+        EXPECT_EQ(borrower.backgroundImage.get(), nullptr);
+        EXPECT_EQ(borrower.themeColor, host.themeColor);
+        DestroyWindow(skinned);
+    }
+    EXPECT_EQ(host.backgroundImage.get(), picture);
+    EXPECT_EQ(test::sizeOf(picture).height, 28);
+
+    // A given colour wins over the picture's mean.
+    host.render({}, false, RGB(1, 2, 3), true, 0, false);
+    EXPECT_EQ(host.themeColor, RGB(1, 2, 3));
 }
 
 TEST_F(HostRenderTest, MeanColorOfAUniformPicture) {
