@@ -51,7 +51,9 @@ public:
     DuiControl() = default;
     DuiControl(const DuiControl&) = delete;
     DuiControl& operator=(const DuiControl&) = delete;
-    // Destroys the control (base part) when it is still live, so no handle outlives its object.
+    // Destroys the control when it is still live, so no handle outlives its object. Only the
+    // base part is reached from here: a class whose handleMessage frees resources on
+    // WM_DESTROY calls destroy() from its own destructor.
     virtual ~DuiControl();
 
     // The 38 operations every control class keeps, in this order.
