@@ -279,6 +279,24 @@ TEST_F(HostRenderTest, NothingLeaksOverAThousandRepaints) {
     EXPECT_EQ(BitmapHandle::live(), bitmaps);
     EXPECT_EQ(RegionHandle::live(), regions);
     EXPECT_LT(memory(), bytes + 2 * 1024 * 1024) << "grew by " << (memory() - bytes);
+
+    // Whole windows: attach, controls, a fade-in, destruction.
+    for (int i = 0; i < 30; ++i) {
+        HWND w = createToolkitWindow(nullptr, "cycle", 0, 0, 150, 100, nullptr, WS_POPUP, 0);
+        DuiHost cycled;
+        AttachOptions options = layered(i % 3 == 0 ? 1 : 7);
+        options.backgroundBytes = res::glow_button_png;
+        ASSERT_TRUE(cycled.attach(w, options));
+        SolidControl parent, inner;
+        parent.make(w, RectF(10, 10, 60, 40), kRed);
+        inner.make(parent.handle(), RectF(20, 20, 10, 10), kBlue);
+        cycled.render({}, false, -1, false, 1, false);
+        DestroyWindow(w);
+    }
+    EXPECT_EQ(liveGdiPlusObjects(), gdiplus);
+    EXPECT_EQ(MemoryDc::live(), dcs);
+    EXPECT_EQ(BitmapHandle::live(), bitmaps);
+    EXPECT_EQ(RegionHandle::live(), regions);
 }
 
 }  // namespace
