@@ -24,8 +24,12 @@ std::unordered_map<ControlHandle, DuiControl*>& registry() {
 // Event blocks in flight. sendEvent may run on a worker thread, hence the lock.
 struct BlockRegistry {
     std::mutex lock;
-    std::unordered_set<EventBlock*> posted;  // owned by the registry until taken
-    std::unordered_set<EventBlock*> sent;    // on the sender's stack
+    struct Posted {
+        std::unique_ptr<EventBlock> block;
+        ControlHandle control;  // the control the event was posted for
+    };
+    std::unordered_map<EventBlock*, Posted> posted;  // owned until taken
+    std::unordered_set<EventBlock*> sent;            // on the sender's stack
 };
 BlockRegistry& blocks() {
     static auto* registry = new BlockRegistry;
@@ -58,11 +62,19 @@ std::optional<EventBlock> takeEventBlock(LPARAM lParam) {
     BlockRegistry& all = blocks();
     std::lock_guard<std::mutex> guard(all.lock);
     if (all.sent.count(block)) return *block;
-    if (all.posted.erase(block)) {
-        std::unique_ptr<EventBlock> owned(block);
-        return *owned;
+    auto found = all.posted.find(block);
+    if (found != all.posted.end()) {
+        EventBlock copy = *found->second.block;
+        all.posted.erase(found);
+        return copy;
     }
     return std::nullopt;
+}
+
+std::size_t pendingPostedEvents() {
+    BlockRegistry& all = blocks();
+    std::lock_guard<std::mutex> guard(all.lock);
+    return all.posted.size();
 }
 
 int dispatchMessage(ControlHandle handle, UINT code, WPARAM a, LPARAM b) {
@@ -286,6 +298,14 @@ void DuiControl::destroy() {
     snapshot_.reset();
     eventTable_.clear();
     registry().erase(self);
+    {
+        // Events still queued for this control will find nothing; free their blocks now, as a
+        // window destroyed meanwhile would drop the messages carrying them.
+        BlockRegistry& all = blocks();
+        std::lock_guard<std::mutex> guard(all.lock);
+        std::erase_if(all.posted,
+                      [self](const auto& entry) { return entry.second.control == self; });
+    }
 
     hostWindow_ = nullptr;
     handle_ = parent_ = 0;
@@ -468,7 +488,10 @@ BOOL DuiControl::postEvent(UINT code, WPARAM a, LPARAM b) {
     std::lock_guard<std::mutex> guard(all.lock);
     BOOL posted =
         PostMessageW(hostWindow_, DeliverEvent, handle_, reinterpret_cast<LPARAM>(block.get()));
-    if (posted) all.posted.insert(block.release());
+    if (posted) {
+        EventBlock* key = block.get();
+        all.posted.emplace(key, BlockRegistry::Posted{std::move(block), handle_});
+    }
     return posted;
 }
 

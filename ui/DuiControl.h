@@ -178,6 +178,9 @@ int dispatchMessage(ControlHandle control, UINT code, WPARAM a, LPARAM b);
 // that is not a block this process handed out (a stray or forged lParam is never dereferenced).
 std::optional<EventBlock> takeEventBlock(LPARAM block);
 
+// Blocks of posted events not yet delivered (leak tests watch it).
+std::size_t pendingPostedEvents();
+
 // Hands out a fresh even id from the control id space (hosts use one for their fade timer).
 ControlHandle allocateHandle();
 

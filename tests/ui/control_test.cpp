@@ -276,9 +276,21 @@ TEST_F(ControlBaseTest, EventsFromAnotherThreadRunOnTheHostThread) {
     EXPECT_EQ(probe.thread.load(), GetCurrentThreadId());
 
     probe.thread = 0;
+    const std::size_t pending = pendingPostedEvents();
     EXPECT_TRUE(probe.postEvent(0x7001, 1, 1));
+    EXPECT_EQ(pendingPostedEvents(), pending + 1);
     EXPECT_EQ(probe.thread.load(), 0u);
     EXPECT_TRUE(pumpUntil([&] { return probe.thread.load() != 0; }));
+    EXPECT_EQ(pendingPostedEvents(), pending);
+
+    // Events still queued when their control goes are freed with it and never delivered.
+    probe.postEvent(0x7001, 1, 1);
+    probe.postEvent(0x7001, 1, 1);
+    probe.thread = 0;
+    probe.destroy();
+    EXPECT_EQ(pendingPostedEvents(), pending);
+    pumpFor(20);
+    EXPECT_EQ(probe.thread.load(), 0u);
 }
 
 TEST_F(ControlBaseTest, FlagsNotifyTheClass) {
