@@ -4,8 +4,10 @@
 
 #include <unordered_set>
 
+#include "ui/DuiCaptionButton.h"
 #include "ui/DuiCompositor.h"
 #include "ui/DuiDraw.h"
+#include "ui/DuiImage.h"
 #include "ui/DuiToolkit.h"
 
 namespace dui {
@@ -18,8 +20,16 @@ std::unordered_set<DuiHost*>& liveHosts() {
     return *hosts;
 }
 
+// The toolkit's own caption controls, until a caller installs others.
+CaptionHooks standardCaptionHooks() {
+    CaptionHooks hooks;
+    hooks.createIcon = createCaptionIcon;
+    hooks.createButton = createCaptionButton;
+    return hooks;
+}
+
 CaptionHooks& captionHooks() {
-    static auto* hooks = new CaptionHooks;
+    static auto* hooks = new CaptionHooks(standardCaptionHooks());
     return *hooks;
 }
 
