@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/support/Pixels.h"
+#include "tests/ui/HostTestSupport.h"
 
 namespace dui::test {
 
@@ -67,6 +68,16 @@ inline Box boxOf(Gdiplus::GpImage* image, const std::function<bool(ArgbColor)>& 
         }
     }
     return box;
+}
+
+// Live GDI+ objects gained over work(1) .. work(times); work(0) runs first to fill shared caches.
+inline long leakedOver(int times, const std::function<void(int)>& work) {
+    work(0);
+    pumpFor(20);
+    const long live = liveGdiPlusObjects();
+    for (int i = 1; i <= times; ++i) work(i);
+    pumpFor(50);
+    return liveGdiPlusObjects() - live;
 }
 
 inline void PrintTo(const Box& b, std::ostream* os) {

@@ -188,17 +188,14 @@ TEST_F(ButtonTest, NoGdiPlusObjectLeaksOverRepaintsAndRecreations) {
         button.repaint();
         button.destroy();
     };
-    cycle();
-    pumpFor(20);
-    long live = liveGdiPlusObjects();
+    EXPECT_EQ(test::leakedOver(1000, [&](int) { cycle(); }), 0);
     DuiButton kept;
     kept.create(window, 100, 0, 60, 30, "Kept");
     kept.setSkin(kRedImage, kGreenImage, kBlueImage, std::nullopt, 1);
-    for (int i = 0; i < 1000; ++i) kept.paintText(kept.handle(), static_cast<VisualState>(i % 4));
-    kept.destroy();
-    for (int i = 0; i < 1000; ++i) cycle();
-    pumpFor(50);
-    EXPECT_EQ(liveGdiPlusObjects(), live);
+    EXPECT_EQ(
+        test::leakedOver(
+            1000, [&](int i) { kept.paintText(kept.handle(), static_cast<VisualState>(i % 4)); }),
+        0);
 }
 
 }  // namespace

@@ -190,20 +190,19 @@ TEST_F(LabelTest, RecreationReleasesTheReplacedFontAndFormat) {
     EXPECT_EQ(toolkit().defaultFont.get(), shared);
     kept.destroy();
 
-    live = liveGdiPlusObjects();
-    for (int i = 0; i < 1000; ++i) {
-        DuiLabel label;
-        LabelStyle style = sized(15);
-        style.border = FrameDashed;
-        style.gradientMode = 1;
-        style.gradientColor1 = 0xFF112233;
-        label.create(window, 0, 40, 120, 30, "Cycle", style);
-        label.text(std::string("Other"));
-        label.fontName(std::string("Arial"));
-        label.destroy();
-    }
-    test::pumpFor(20);
-    EXPECT_EQ(liveGdiPlusObjects(), live);
+    EXPECT_EQ(test::leakedOver(1000,
+                               [&](int) {
+                                   DuiLabel label;
+                                   LabelStyle style = sized(15);
+                                   style.border = FrameDashed;
+                                   style.gradientMode = 1;
+                                   style.gradientColor1 = 0xFF112233;
+                                   label.create(window, 0, 40, 120, 30, "Cycle", style);
+                                   label.text(std::string("Other"));
+                                   label.fontName(std::string("Arial"));
+                                   label.destroy();
+                               }),
+              0);
 }
 
 }  // namespace
