@@ -133,7 +133,9 @@ TEST_F(CaptionButtonTest, SpriteCellsByKindAndState) {
     for (const Case& c : cases) {
         SpriteCell cell = captionSpriteCell(c.kind, c.state, c.maximized);
         EXPECT_EQ(cell.width, c.width) << c.kind << "/" << c.state;
-        if (c.width) EXPECT_EQ(cell.x, c.x) << c.kind << "/" << c.state;
+        if (c.width) {
+            EXPECT_EQ(cell.x, c.x) << c.kind << "/" << c.state;
+        }
     }
 }
 

@@ -238,7 +238,9 @@ TEST_F(ImageTest, FrameDelaysZeroMissingOrFixed) {
                 EXPECT_TRUE(colourNear(centre(image), kPalette[frame]));
                 tick(image);
             }
-            if (c.fix) EXPECT_EQ(image.frameDelays(), (std::vector<int>{10, 10, 10}));
+            if (c.fix) {
+                EXPECT_EQ(image.frameDelays(), (std::vector<int>{10, 10, 10}));
+            }
         }
     }
 }
@@ -272,11 +274,13 @@ TEST_F(ImageTest, DrawModesPlaceThePicture) {
         DuiImage image;
         image.create(window, 10, 10, 40, 30, png, 0, std::nullopt, std::nullopt, c.mode, c.margins);
         EXPECT_EQ(image.drawMode(), c.mode);
-        if (c.insideX >= 0)
+        if (c.insideX >= 0) {
             EXPECT_TRUE(colourNear(pixelAt(image.canvas(), c.insideX, c.insideY), kBlue))
                 << "mode " << c.mode;
-        if (c.outsideX >= 0)
+        }
+        if (c.outsideX >= 0) {
             EXPECT_EQ(pixelAt(image.canvas(), c.outsideX, c.outsideY), 0u) << "mode " << c.mode;
+        }
     }
 }
 
@@ -331,7 +335,12 @@ TEST_F(ImageTest, TicksAreIgnoredWhileAPictureChangeTransitionRuns) {
 // A 16 x 16 icon whose colour bitmap is 32-bit with the given straight-alpha pixel everywhere.
 IconHandle makeIcon(ArgbColor pixel) {
     BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 16, -16, 1, 32, BI_RGB};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = 16;
+    bi.bmiHeader.biHeight = -16;  // top-down
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     BitmapHandle colour(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!colour || !bits) return IconHandle();
