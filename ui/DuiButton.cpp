@@ -1,17 +1,13 @@
 #include "ui/DuiButton.h"
 
 #include "ui/DuiDraw.h"
+#include "ui/DuiImage.h"
 #include "ui/DuiImageLoader.h"
 #include "ui/DuiTextSupport.h"
 
 namespace dui {
 
 namespace {
-
-// The ImageDrawMode values a button places its picture by.
-constexpr int kDrawNatural = 0;
-constexpr int kDrawStretch = 1;
-constexpr int kDrawNineGrid = 3;
 
 RectF cellFromMargins(const RECT& m) {
     return RectF(static_cast<float>(m.left), static_cast<float>(m.top),
@@ -73,15 +69,15 @@ int DuiButton::drawBackground(PaintContext& paint, VisualState state) {
     if (!image) return 1;
     const RectF& area = paint.area;
     switch (imageDrawMode_) {
-        case kDrawNatural:
+        case DrawNatural:
             drawImageNatural(paint.graphics, image.get(), RectF(0, 0, area.Width, area.Height),
                              false);
             break;
-        case kDrawStretch:
+        case DrawStretch:
             gp::GdipDrawImageRect(paint.graphics, image.get(), area.X, area.Y, area.Width,
                                   area.Height);
             break;
-        case kDrawNineGrid:
+        case DrawNineGrid:
             drawNineGrid(paint.graphics, image.get(), area, nineGridInner_);
             break;
         default:
@@ -140,7 +136,7 @@ int DuiButton::imageDrawMode(std::optional<int> mode) {
 RECT DuiButton::nineGridMargins(std::optional<RECT> margins) {
     if (margins) {
         nineGridInner_ = cellFromMargins(*margins);
-        if (imageDrawMode_ == kDrawNineGrid) repaint();
+        if (imageDrawMode_ == DrawNineGrid) repaint();
     }
     const RectF& c = nineGridInner_;
     return RECT{static_cast<LONG>(c.X), static_cast<LONG>(c.Y), static_cast<LONG>(c.X + c.Width),

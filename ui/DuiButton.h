@@ -31,7 +31,7 @@ public:
     std::vector<std::uint8_t> hoverImage(Bytes bytes = {});
     std::vector<std::uint8_t> pressedImage(Bytes bytes = {});
     std::vector<std::uint8_t> disabledImage(Bytes bytes = {});
-    // ImageDrawMode: 0 natural size at the origin, 1 stretched, 3 nine-grid; 2 draws nothing.
+    // An ImageDrawMode; a button draws nothing in DrawCenter.
     int imageDrawMode(std::optional<int> mode = {});
     // Repaints only in nine-grid mode.
     RECT nineGridMargins(std::optional<RECT> margins = {});

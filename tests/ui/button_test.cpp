@@ -157,6 +157,9 @@ TEST_F(ButtonTest, NineGridMarginsRepaintOnlyInNineGridMode) {
     EXPECT_EQ(button.paints, paints + 2);
     button.setSkin();  // nothing given: only a repaint
     EXPECT_EQ(button.paints, paints + 3);
+    // Refresh repaints plain text controls only.
+    dispatchMessage(button.handle(), Refresh, 0, 0);
+    EXPECT_EQ(button.paints, paints + 3);
 }
 
 TEST_F(ButtonTest, WithoutPicturesOnlyTheCaptionIsDrawn) {
