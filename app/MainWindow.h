@@ -19,6 +19,10 @@ void showStoppedLook();
 void showNotice(const std::string& text);
 
 void showMainWindow();
+void showNodeWindow();
+void showAboutWindow();
+// Asks whether to keep running in the tray or to stop the service and quit.
+void confirmClose();
 void onTrayEvent(int kind);
 void onWindowStateChanged();
 void minimiseToTray();
