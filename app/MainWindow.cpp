@@ -79,6 +79,30 @@ const FormTemplate& mainWindowTemplate() {
     return form;
 }
 
+void loadAdvert() {
+    Advert advert = fetchAdvert(webHost);
+    advertLink = std::move(advert.link);
+    advertImage.image(std::span<const std::uint8_t>(advert.picture));
+}
+
+void openAdvertLink() {
+    openAdvert(advertLink);
+}
+
+void refreshOnlineCount() {
+    headerLabels[2].text(fetchOnlineCountText(webHost));
+}
+
+// A tick asks on a worker thread; the label is set back on the user-interface thread.
+void refreshOnWorker(void*) {
+    const std::string text = fetchOnlineCountText(webHost);
+    runOnUiThread(mainWindowHandle, [text] { headerLabels[2].text(text); });
+}
+
+void onOnlineCountTimer() {
+    startThread(refreshOnWorker, nullptr);
+}
+
 void buildMainWindow(HWND window) {
     mainWindowHandle = window;
     attachWindowHost(mainHost, window);
@@ -116,11 +140,11 @@ void buildMainWindow(HWND window) {
     setTrayIcon(mainWindowHandle, idleTrayIcon.get(), "Larkbridge");
 
     advertImage.create(window, 8, 159, 334, 82, res::advert_placeholder_png, {}, {}, {}, {}, {}, 4);
-    bindPress(advertImage, openAdvert);
+    bindPress(advertImage, openAdvertLink);
     loadAdvert();
     setMenuItemEnabled(mainWindowHandle, kStopMenuItem, false);
     refreshOnlineCount();
-    setFormTimer(mainWindowHandle, 11000, onOnlineCountTimer);
+    setFormTimer(mainWindowHandle, kOnlineCountIntervalMs, onOnlineCountTimer);
 }
 
 void showRunningLook() {

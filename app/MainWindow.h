@@ -26,6 +26,11 @@ void confirmClose();
 void onTrayEvent(int kind);
 void onWindowStateChanged();
 void minimiseToTray();
+// The advert and the online count of the main window.
+void loadAdvert();
+void openAdvertLink();
+void refreshOnlineCount();
+void onOnlineCountTimer();
 // Stops the service, removes the tray icon and ends the process with code 0.
 [[noreturn]] void exitProgram();
 

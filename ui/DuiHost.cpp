@@ -9,6 +9,7 @@
 #include "ui/DuiDraw.h"
 #include "ui/DuiImage.h"
 #include "ui/DuiToolkit.h"
+#include "ui/DuiWindowAnimation.h"
 
 namespace dui {
 
@@ -271,6 +272,10 @@ LRESULT DuiHost::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         int answer = hook(self_window, message, wParam, lParam);
         if (answer != -1) return answer;
     }
+    // The closing animation plays before the window is hidden (input handling hides it).
+    if (message == WM_CLOSE)
+        playCloseAnimation(self_window, composeDC(), windowAlpha, closeAnimation, blurBehind,
+                           frameStyle_);
     switch (message) {
         case WM_DESTROY: {
             WNDPROC previous = previousWndProc;

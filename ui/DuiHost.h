@@ -144,6 +144,8 @@ public:
     void setShadowColor(int color) { shadowColor = color; }
     void setFocus(ControlHandle control, bool showCue);
     void present(std::optional<RectF> rect = {});
+    // Shows the window, after an opening WindowAnimation when one is given.
+    void show(int animation = 0, int durationMs = 200);
     void setCloseAnimation(int animation) { closeAnimation = animation; }
     void setCursor(ULONG_PTR value, bool isHandle);
     PaintHandler setPaintHandler(PaintHandler h) { return paintHandler = std::move(h); }
