@@ -1,4 +1,4 @@
-// The about window: created hidden at start-up and shown from the main window.
+// The about window: the product's name, a short information text and the way to the web site.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +8,9 @@
 namespace lark {
 
 const FormTemplate& aboutWindowTemplate();
-void onAboutWindowCreated(HWND window);
+void buildAboutWindow(HWND window);
+void hideAboutWindow();
+// Opens the root of the maker's web host in the default browser.
+void openMakerSite();
 
 }  // namespace lark

@@ -2,7 +2,12 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
+#include <deque>
 #include <memory>
+#include <mutex>
+#include <utility>
 #include <vector>
 
 #include "app/Platform.h"
@@ -15,6 +20,35 @@ constexpr char kFormClass[] = "LarkbridgeForm";
 // Well away from the small numbers the toolkit gives its controls' timers on the same window.
 constexpr UINT_PTR kFormTimerId = 0x4C420001;
 constexpr std::size_t kMaxTooltipBytes = 62;
+// Tells the window that tasks wait in the queue; the message itself carries nothing, so a message
+// forged by another process can only make us look at our own queue.
+constexpr UINT kRunTasksMessage = WM_APP + 101;
+
+struct UiTasks {
+    std::mutex lock;
+    std::deque<std::pair<HWND, std::function<void()>>> queue;
+};
+
+UiTasks& uiTasks() {
+    static UiTasks tasks;
+    return tasks;
+}
+
+void runQueuedTasks(HWND window) {
+    for (;;) {
+        std::function<void()> task;
+        {
+            std::lock_guard<std::mutex> guard(uiTasks().lock);
+            auto& queue = uiTasks().queue;
+            auto found = std::find_if(queue.begin(), queue.end(),
+                                      [&](const auto& entry) { return entry.first == window; });
+            if (found == queue.end()) return;
+            task = std::move(found->second);
+            queue.erase(found);
+        }
+        task();
+    }
+}
 
 struct Form {
     const FormTemplate* form = nullptr;  // not owned
@@ -121,6 +155,9 @@ LRESULT CALLBACK formProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
             break;
         case WM_CLOSE:
             if (form->form->onCloseRequested) form->form->onCloseRequested();
+            return 0;
+        case kRunTasksMessage:
+            runQueuedTasks(window);
             return 0;
         case WM_ENDSESSION:
             if (wParam && form->form->onSessionEnding) form->form->onSessionEnding();
@@ -272,6 +309,14 @@ const std::string& trayTooltip(HWND window) {
     static const std::string none;
     const Form* form = findForm(window);
     return form ? form->tooltip : none;
+}
+
+void runOnUiThread(HWND window, std::function<void()> task) {
+    {
+        std::lock_guard<std::mutex> guard(uiTasks().lock);
+        uiTasks().queue.emplace_back(window, std::move(task));
+    }
+    PostMessageA(window, kRunTasksMessage, 0, 0);
 }
 
 HICON trayIcon(HWND window) {

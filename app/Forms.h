@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <span>
 #include <string>
 
@@ -62,5 +63,9 @@ void setTrayIcon(HWND window, HICON icon, const std::string& tooltip);
 bool hasTrayIcon(HWND window);
 const std::string& trayTooltip(HWND window);
 HICON trayIcon(HWND window);
+
+// Runs task on the window's (user-interface) thread; callable from any thread. Worker threads
+// hand their results over this way, so no control is touched off the user-interface thread.
+void runOnUiThread(HWND window, std::function<void()> task);
 
 }  // namespace lark

@@ -6,6 +6,10 @@
 
 #include <string>
 
+#include "ui/DuiButton.h"
+#include "ui/DuiHost.h"
+#include "ui/DuiImage.h"
+#include "ui/DuiLabel.h"
 #include "ui/UniqueHandle.h"
 
 namespace lark {
@@ -23,9 +27,32 @@ extern HWND mainWindowHandle;   // not owned: the window system destroys it at e
 extern HWND aboutWindowHandle;  // not owned
 extern HWND nodeWindowHandle;   // not owned
 extern ServiceState serviceState;
+
+// The main window's host and controls, in the order the build creates them.
+extern dui::DuiHost mainHost;
+extern dui::DuiLabel backgroundPanels[2];
+extern dui::DuiImage appIconImage;
+extern dui::DuiLabel headerLabels[3];    // title, notice line, online count
+extern dui::DuiButton windowButtons[2];  // minimise to tray, close
+extern dui::DuiLabel statePanel;
+extern dui::DuiButton startButton, stopButton, settingsButton, aboutButton;
+extern dui::DuiLabel statusLabel;
+extern dui::DuiImage advertImage;
+
+// The node window's.
+extern dui::DuiHost nodeHost;
+extern dui::DuiLabel nodeBackgroundPanel, nodeAdvertLabel, nodeListPanel;
+extern dui::DuiButton nodeCloseButton;
+extern dui::DuiLabel latencyLabels[3];  // [0] caption, [1] value; [2] unused
+extern dui::DuiButton nodeButtons[4];
+
+// The about window's.
+extern dui::DuiHost aboutHost;
+extern dui::DuiLabel aboutBackgroundPanel, aboutTitleLabel, aboutPanel, aboutTextLabel;
+extern dui::DuiButton aboutCloseButton, visitSiteButton;
+extern dui::DuiImage aboutImage;
 extern std::string pacUrl;      // one of the three node URLs
 extern std::string advertLink;  // opened when the advert is clicked
-extern std::string noticeText;  // the main window's notice line
 
 // The tray icons of the two looks.
 extern dui::IconHandle idleTrayIcon;
@@ -36,7 +63,7 @@ std::string nodeUrl(int node);
 // True when the text is one of the three node URLs.
 bool isNodeUrl(const std::string& url);
 
-// Frees the program-wide objects; registered to run at process exit.
+// Frees the program-wide objects, the toolkit controls first; registered to run at process exit.
 void teardownGlobals();
 
 }  // namespace lark

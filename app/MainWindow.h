@@ -19,9 +19,18 @@ void showStoppedLook();
 void showNotice(const std::string& text);
 
 void showMainWindow();
+void showNodeWindow();
+void showAboutWindow();
+// Asks whether to keep running in the tray or to stop the service and quit.
+void confirmClose();
 void onTrayEvent(int kind);
 void onWindowStateChanged();
 void minimiseToTray();
+// The advert and the online count of the main window.
+void loadAdvert();
+void openAdvertLink();
+void refreshOnlineCount();
+void onOnlineCountTimer();
 // Stops the service, removes the tray icon and ends the process with code 0.
 [[noreturn]] void exitProgram();
 

@@ -12,6 +12,7 @@
 #include "app/MainWindow.h"
 #include "app/NodeWindow.h"
 #include "app/Platform.h"
+#include "ui/DuiToolkit.h"
 #include "ui/UniqueHandle.h"
 
 namespace lark {
@@ -52,7 +53,11 @@ void startProgram() {
     static bool started = false;
     if (started) return;
     started = true;
+    // The toolkit's process-wide objects exist before the teardown is registered, so they are
+    // still alive when it destroys the controls at exit.
+    dui::toolkit();
     std::atexit(runTeardown);
+    dui::initToolkit();
     seedRandom();
     createForm(mainWindowTemplate());
 }

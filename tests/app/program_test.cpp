@@ -16,7 +16,7 @@ TEST(StartUp, BeginsIdleOnNodeOneWithTheVersionCheckedAndTheTrayInPlace) {
     lark::startProgram();
     EXPECT_EQ(lark::serviceState, lark::ServiceState::Idle);
     EXPECT_EQ(lark::pacUrl, lark::nodeUrl(1));
-    EXPECT_EQ(lark::noticeText, lark::kLatestVersionNotice);
+    EXPECT_EQ(lark::headerLabels[1].text(), lark::kLatestVersionNotice);
     EXPECT_TRUE(lark::hasTrayIcon(lark::mainWindowHandle));
     EXPECT_EQ(lark::trayTooltip(lark::mainWindowHandle), "Larkbridge");
     char title[64] = {};
@@ -41,9 +41,9 @@ protected:
 TEST_P(VersionCheckTest, ComparesThePublishedTextExactly) {
     const VersionCase& c = GetParam();
     larktest::setServedFile("/gx.txt", c.published);
-    lark::noticeText.clear();
+    lark::headerLabels[1].text("");
     lark::checkVersion();
-    EXPECT_EQ(lark::noticeText, c.notice);
+    EXPECT_EQ(lark::headerLabels[1].text(), c.notice);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -61,10 +61,10 @@ TEST(VersionCheck, ServerDownMeansNewVersionNotice) {
     lark::startProgram();
     const std::string saved = lark::webHost;
     lark::webHost = "http://127.0.0.1:1";  // nothing listens there
-    lark::noticeText.clear();
+    lark::headerLabels[1].text("");
     lark::checkVersion();
     lark::webHost = saved;
-    EXPECT_EQ(lark::noticeText, lark::kNewVersionNotice);
+    EXPECT_EQ(lark::headerLabels[1].text(), lark::kNewVersionNotice);
 }
 
 TEST(SingleInstance, FindsProcessesByNameWhateverTheCase) {
