@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "tests/ui/HostTestSupport.h"
+#include "ui/DuiCaptionButton.h"
+#include "ui/DuiImage.h"
 
 #include <commctrl.h>  // after windows.h
 
@@ -661,6 +663,80 @@ TEST_F(HostInputTest, AClickHandlerThatPumpsSeesLaterPressesAsNewOnes) {
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(host->window, nullptr);
     EXPECT_EQ(button.handle(), 0u);
+}
+
+TEST_F(HostInputTest, KeysAndCursorQuestionsGoToTheFocusedAndHoveredControls) {
+    attachNew();
+    Probe a, pointer;
+    a.make(window, RectF(10, 10, 50, 30));
+    pointer.make(window, RectF(100, 10, 50, 30), Image, 0);
+    pointer.cursor(32649);  // IDC_HAND
+    host->setFocus(a.handle(), false);
+    for (UINT m : {WM_KEYUP, WM_CHAR, WM_SYSKEYDOWN, WM_SYSKEYUP, WM_MOUSEWHEEL, WM_COMMAND})
+        SendMessageW(window, m, 7, 9);
+    for (UINT m : {WM_KEYUP, WM_CHAR, WM_SYSKEYDOWN, WM_SYSKEYUP, WM_MOUSEWHEEL, WM_COMMAND}) {
+        EXPECT_EQ(a.count(m), 1) << m;
+        EXPECT_EQ(a.last(m).a, 7u);
+        EXPECT_EQ(a.last(m).b, 9);
+        EXPECT_EQ(PassedOn::count(m, 7), 1) << m;  // and still go on to the window
+    }
+
+    auto setCursor = [&](HWND over) {
+        return SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(over),
+                            MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    };
+    mouse(WM_MOUSEMOVE, 110, 20);
+    EXPECT_EQ(setCursor(window), 1);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, MAKEINTRESOURCEW(32649)));
+    mouse(WM_MOUSEMOVE, 20, 20);  // no cursor of its own: the host's
+    EXPECT_EQ(setCursor(window), 1);
+    EXPECT_EQ(GetCursor(), host->cursor);
+    PassedOn::seen.clear();
+    setCursor(host->tooltipWindow.get());  // over another window: passed on
+    EXPECT_EQ(PassedOn::count(WM_SETCURSOR, reinterpret_cast<WPARAM>(host->tooltipWindow.get())),
+              1);
+}
+
+// The caption's title is a plain label here; the hooks record the texts it is given.
+TEST_F(HostInputTest, TheTitleFollowsTheWindowTextAndADoubleClickOnItMaximises) {
+    static std::vector<std::string> titles;
+    titles.clear();
+    CaptionHooks hooks;
+    hooks.createTitle = [](HWND w, const std::string&) -> std::unique_ptr<DuiControl> {
+        auto title = std::make_unique<Probe>();
+        title->make(w, RectF(0, 9, 100, 18), Label, 0);
+        return title;
+    };
+    hooks.setTitleText = [](DuiControl&, const std::string& text) { titles.push_back(text); };
+    setCaptionHooks(std::move(hooks));
+    AttachOptions options;
+    options.captionFlags = CaptionTitle | CaptionMaximize;
+    attachNew(options);
+    ASSERT_TRUE(host->titleLabel);
+    SetWindowTextW(window, L"\u4e2d\u6587 title");
+    EXPECT_EQ(titles, std::vector<std::string>{"中文 title"});  // in the ANSI code page
+
+    // The caption layout places the title; press in its middle.
+    RectF place = host->titleLabel->currentBounds();
+    const int x = static_cast<int>(place.X + place.Width / 2);
+    const int y = static_cast<int>(place.Y + place.Height / 2);
+    ASSERT_EQ(host->hitTest(host->lastControl, x, y), host->titleLabel->handle());
+    PassedOn::seen.clear();
+    mouse(WM_LBUTTONDBLCLK, x, y);
+    EXPECT_TRUE(posted(WM_SYSCOMMAND, SC_MAXIMIZE));
+    EXPECT_EQ(host->mouseCaptured, 0);
+    mouse(WM_LBUTTONUP, x, y);
+    // Without the title bit the label is an ordinary one: a double click just drags.
+    host->captionFlags &= ~CaptionTitle;
+    mouse(WM_LBUTTONDBLCLK, x, y);
+    EXPECT_FALSE(posted(WM_SYSCOMMAND, SC_MAXIMIZE));
+    SetWindowTextW(window, L"again");
+    EXPECT_EQ(titles.size(), 1u);
+
+    hooks = {};
+    hooks.createIcon = createCaptionIcon;
+    hooks.createButton = createCaptionButton;
+    setCaptionHooks(std::move(hooks));
 }
 
 // Real pointer input through the system's input queue into a visible window: a click on a
