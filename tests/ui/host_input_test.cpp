@@ -778,6 +778,23 @@ TEST_F(HostInputTest, RealPointerInputClicksAndDrags) {
     EXPECT_NE(std::find(calls.begin(), calls.end(), HandlerCall{"click", button.handle(), Button}),
               calls.end());
 
+    // Pressed, dragged out of the window and released there: no click, and the press is over.
+    SetCursorPos(160, 140);
+    pumpFor(100);
+    press(MOUSEEVENTF_LEFTDOWN);
+    pumpFor(100);
+    SetCursorPos(130, 120);
+    pumpFor(50);
+    SetCursorPos(60, 60);
+    pumpFor(150);
+    press(MOUSEEVENTF_LEFTUP);
+    pumpFor(200);
+    EXPECT_EQ(button.count(Click), 1);
+    EXPECT_EQ(host->mouseCaptured, 0);
+    EXPECT_NE(GetCapture(), w);
+    SetCursorPos(160, 140);  // back over the button: hover works again
+    ASSERT_TRUE(pumpUntil([&] { return host->hoveredControl == button.handle(); }));
+
     // Press on empty client area and move: the system's move loop carries the window. The
     // input comes from another thread, because the loop runs inside the press's dispatch.
     std::atomic<bool> done{false};
