@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tests/ui/HostTestSupport.h"
+#include "ui/DuiLabel.h"
 #include "ui/DuiMessageBox.h"
 #include "ui/DuiTextButton.h"
 
@@ -252,17 +253,20 @@ TEST_F(MessageBoxTest, AOneLineMessageSitsFourPixelsLower) {
                           Case{"第一行\r\n第二行\r\n第三行", 0, RectF(30, 43, 260, 50)},
                           Case{"一行", IconInformation, RectF(85, 47, 200, 50)}}) {
         RectF bounds;
+        std::string shown;
         MessageBoxOptions options;
         options.icon = c.icon;
         options.beep = 0;
         run(nullptr, c.text, options, [&](HWND box) {
             bounds = labelOf(box)->currentBounds();
+            shown = static_cast<DuiLabel*>(labelOf(box))->text();
             key(box, VK_ESCAPE);
         });
         EXPECT_EQ(bounds.X, c.expected.X) << c.text;
         EXPECT_EQ(bounds.Y, c.expected.Y) << c.text;
         EXPECT_EQ(bounds.Width, c.expected.Width) << c.text;
         EXPECT_EQ(drive.height, 150) << c.text;
+        EXPECT_EQ(shown.find('\r'), std::string::npos);  // lines end in LF alone
     }
 }
 
