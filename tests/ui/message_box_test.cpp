@@ -330,6 +330,58 @@ TEST_F(MessageBoxTest, AnOwnerHostLendsItsLook) {
     DestroyWindow(owner);
 }
 
+TEST_F(MessageBoxTest, ACustomLookUsesItsOwnSettings) {
+    MessageBoxOptions options;
+    options.customLook = 1;
+    options.themeColor = RGB(20, 160, 60);
+    options.windowAlpha = 200;
+    options.frameStyle = 0;
+    int alpha = 0, frame = -1;
+    COLORREF theme = 0;
+    HWND skin = nullptr;
+    run(nullptr, "自定义外观", options, [&](HWND box) {
+        DuiHost* host = hostOfWindow(box);
+        theme = host->themeColor;
+        alpha = host->windowAlpha;
+        frame = host->frameStyle();
+        skin = host->skinSourceWindow;
+        key(box, VK_ESCAPE);
+    });
+    EXPECT_EQ(theme, RGB(20, 160, 60));
+    EXPECT_EQ(alpha, 200);
+    EXPECT_EQ(frame, 0);
+    EXPECT_EQ(skin, nullptr);
+}
+
+TEST_F(MessageBoxTest, TheBackgroundBandsAndTheIconArePainted) {
+    // The stop icon's red disc at (40, 60); without an icon the fill shows there.
+    struct Sample {
+        std::uint32_t icon, header, footer;
+    };
+    auto sample = [&](int icon) {
+        Sample s{};
+        MessageBoxOptions options;
+        options.icon = icon;
+        options.beep = 0;
+        run(nullptr, "图标", options, [&](HWND box) {
+            DuiHost* host = hostOfWindow(box);
+            s = {host->compose.pixel(40, 60), host->compose.pixel(100, 20),
+                 host->compose.pixel(100, 130)};
+            key(box, VK_ESCAPE);
+        });
+        return s;
+    };
+    auto brightness = [](std::uint32_t c) {
+        return test::redOf(c) + test::greenOf(c) + test::blueOf(c);
+    };
+    Sample stop = sample(IconStop);
+    Sample none = sample(IconNone);
+    EXPECT_GT(test::redOf(stop.icon), test::blueOf(stop.icon) + 80);
+    EXPECT_GT(test::blueOf(none.icon), test::redOf(none.icon) + 80);
+    // The light header band over the fill, the darker footer under the buttons.
+    EXPECT_GT(brightness(none.header), brightness(none.footer) + 60);
+}
+
 TEST_F(MessageBoxTest, GlowButtonsAreTallerAndAnswerTheSameWay) {
     MessageBoxOptions options;
     options.buttons = ButtonsCancelOk;
