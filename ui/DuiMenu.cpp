@@ -148,7 +148,8 @@ void runMenu(HWND ownerWindow, int x, int y, int width, const std::vector<MenuIt
         rows.push_back(std::move(row));
     }
 
-    if (popupHandler) popupHandler(window, topLevel ? 1 : 0);
+    // A copy: the handler may replace itself on its menu.
+    if (MenuPopupHandler handler = popupHandler) handler(window, topLevel ? 1 : 0);
     if (IsWindow(window)) {
         if (topLevel)
             host->show(AnimationNone);

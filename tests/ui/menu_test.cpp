@@ -186,6 +186,108 @@ TEST_F(MenuTest, SizeFollowsTheTextsTheFixedWidthAndTheVisibleEntries) {
     EXPECT_EQ(hidden.rect.right - hidden.rect.left, plain.rect.right - plain.rect.left);
 }
 
+TEST_F(MenuTest, EntriesAreKeptByOneBasedIndexAndInvalidIndexesGiveEmptyValues) {
+    DuiMenu menu;
+    EXPECT_EQ(menu.addItem("复制(&C)"), 1);
+    const std::uint8_t icon[] = {1, 2, 3};
+    EXPECT_EQ(menu.addItem("粘贴", icon, MenuItemChecked, MenuItemCommand, 1, 7), 2);
+    const MenuItemRecord& first = menu.items[0];
+    EXPECT_EQ(first.text, L"复制(&C)");
+    EXPECT_EQ(first.textColor, 0xD2000000u);
+    EXPECT_EQ(first.hotColor, 0xE63086C6u);
+    EXPECT_EQ(first.state, 0);
+    EXPECT_EQ(menu.items[1].command.id, 7u);
+
+    EXPECT_EQ(menu.itemText(1), "复制(&C)");
+    EXPECT_EQ(menu.itemText(1, std::string("剪切(&T)")), "剪切(&T)");
+    EXPECT_EQ(menu.itemWideText(1), L"剪切(&T)");
+    EXPECT_EQ(menu.itemState(2), MenuItemChecked);
+    EXPECT_EQ(menu.itemState(2, MenuItemHidden), MenuItemHidden);
+    EXPECT_EQ(menu.itemIcon(2).size(), 3u);
+    for (int invalid : {0, 3, -1}) {
+        SCOPED_TRACE(invalid);
+        EXPECT_EQ(menu.isValidIndex(invalid), 0);
+        EXPECT_EQ(menu.itemState(invalid, 4), 0);
+        EXPECT_EQ(menu.itemText(invalid, std::string("x")), "");
+        EXPECT_EQ(menu.itemWideText(invalid), L"");
+        EXPECT_TRUE(menu.itemIcon(invalid, std::span<const std::uint8_t>(icon)).empty());
+        EXPECT_EQ(menu.removeItem(invalid), 0);
+    }
+    EXPECT_EQ(menu.removeItem(1), 1);
+    EXPECT_EQ(menu.itemText(1), "粘贴");
+    menu.clear();
+    EXPECT_EQ(menu.isValidIndex(1), 0);
+    EXPECT_EQ(menu.object(), &menu);
+}
+
+TEST_F(MenuTest, MenuWindowIsATopMostToolWindowWithItsOwnOrAGivenBackground) {
+    DuiMenu child;
+    child.addItem("甲");
+    int childShown = 0;
+    child.setPopupHandler([&](HWND, int) { ++childShown; });
+    DuiMenu menu;
+    menu.addItem("打开(&O)", {}, 0, MenuItemSubmenu, 0, &child);
+    menu.addItem("关闭");
+    HWND shown = nullptr;
+    ArgbColor strip = 0, corner = 0, panel = 0;
+    menu.setPopupHandler([&](HWND menuWindow, int topLevel) {
+        shown = menuWindow;
+        EXPECT_EQ(topLevel, 1);
+        EXPECT_EQ(GetPropW(menuWindow, kMenuRootProperty), menuWindow);
+        EXPECT_EQ(GetPropW(menuWindow, kWindowKindProperty),
+                  reinterpret_cast<HANDLE>(PopupMenuWindow));
+        EXPECT_EQ(GetWindowLongW(menuWindow, GWL_EXSTYLE) & (WS_EX_TOPMOST | WS_EX_TOOLWINDOW),
+                  WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
+        EXPECT_EQ(GetWindowLongW(menuWindow, GWL_STYLE) & 0x000804B0, 0);
+        char title[64] = {};
+        GetWindowTextA(menuWindow, title, sizeof(title));
+        EXPECT_STREQ(title, "Va_DozuzuDO_Menu");
+        // No row is hot yet, so no submenu can open.
+        child.popupSubmenu(menuWindow);
+        after(50, [&, menuWindow] {
+            DuiHost* menuHost = hostOfWindow(menuWindow);
+            strip = menuHost->compose.pixel(12, 40);
+            corner = menuHost->compose.pixel(1, 1);
+            panel = menuHost->compose.pixel(60, 34);
+            PostMessageW(menuWindow, WM_CLOSE, 0, 0);
+        });
+    });
+    popup(menu, 100, 100);
+    EXPECT_EQ(childShown, 0);
+    EXPECT_FALSE(IsWindow(shown));
+    EXPECT_TRUE(colourNear(strip, argbColor(RGB(209, 227, 236), 254), 3));
+    EXPECT_LE(alphaOf(corner), 6);
+    EXPECT_GT(alphaOf(panel), 200);
+
+    menu.setBackgroundPainter([](HWND, Gdiplus::GpGraphics* graphics, int, int) {
+        gp::GdipGraphicsClear(graphics, kGreen);
+    });
+    popup(menu, 100, 100);
+    EXPECT_TRUE(colourNear(strip, kGreen, 2));
+    EXPECT_TRUE(colourNear(corner, kGreen, 2));
+}
+
+TEST_F(MenuTest, ClickingACommandRowDeliversItOnce) {
+    int calls = 0;
+    DuiMenu menu;
+    menu.addItem("甲");
+    menu.addItem("乙(&B)", {}, 0, MenuItemCommand, 0, MenuCommand([&] { ++calls; }));
+    menu.setPopupHandler([&](HWND menuWindow, int) {
+        watchdog(menuWindow);
+        after(50, [menuWindow] {
+            RECT r = rectOf(menuWindow);
+            SetCursorPos(r.left + 40, r.top + 30 + 11);
+            const LPARAM at = MAKELPARAM(40, 30 + 11);
+            PostMessageW(menuWindow, WM_MOUSEMOVE, 0, at);
+            PostMessageW(menuWindow, WM_LBUTTONDOWN, MK_LBUTTON, at);
+            PostMessageW(menuWindow, WM_LBUTTONUP, 0, at);
+        });
+    });
+    popup(menu, 100, 100);
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(commands.empty());
+}
+
 TEST_F(MenuTest, OpenedAtTheCursorNearTheRightOrBottomEdgeFlipsLeftOrUp) {
     const WorkArea area = workArea();
     const int right = area.left + area.width, bottom = area.top + area.height;
