@@ -46,7 +46,7 @@ ButtonSet buttonSet(int buttons) {
 // when that id belongs to the box whose window was clicked, so a tag can never reach memory.
 struct BoxRecord {
     int id;
-    HWND window;
+    HWND window;  // not owned
     int result;
 };
 
@@ -154,6 +154,34 @@ AttachOptions lookOf(HWND owner, const MessageBoxOptions& o, int captionFlags) {
     return a;
 }
 
+// The buttons, right to left from (width, height), each tagged with the box id, its result code
+// and its position.
+std::vector<std::unique_ptr<DuiTextControl>> addButtons(HWND window, const MessageBoxOptions& o,
+                                                        int boxId, int width, int height) {
+    ButtonSet set = buttonSet(o.buttons.value_or(ButtonsOk));
+    const std::vector<std::string>& captions = o.buttonCaptions ? *o.buttonCaptions : set.captions;
+    bool glow = o.glowButtons.value_or(0) != 0;
+    std::vector<std::unique_ptr<DuiTextControl>> buttons;
+    for (std::size_t i = 1; i <= captions.size(); ++i) {
+        std::unique_ptr<DuiTextControl> button;
+        if (glow)
+            button = std::make_unique<DuiGlowButton>();
+        else
+            button = std::make_unique<DuiTextButton>();
+        TextStyle style;
+        style.visible = 0;
+        int n = static_cast<int>(i);
+        button->create(window, width - 75 * n - 8, height - 35, 70, glow ? 26 : 24, captions[i - 1],
+                       style);
+        if (!glow) button->contentOffsetY(-1);
+        int result = i <= set.results.size() ? set.results[i - 1] : ResultCancel;
+        button->tag(std::to_string(boxId) + "|" + std::to_string(result) + "|" + std::to_string(n));
+        button->visible(1);
+        buttons.push_back(std::move(button));
+    }
+    return buttons;
+}
+
 }  // namespace
 
 void paintMessageBoxBackground(HWND window, Gdiplus::GpGraphics* graphics, int width, int height) {
@@ -233,9 +261,8 @@ int messageBox(HWND owner, const std::string& text, const MessageBoxOptions& o) 
     SetPropW(window, kWindowKindProperty, reinterpret_cast<HANDLE>(MessageBoxWindow));
     SetPropW(window, kMessageBoxIconProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(icon)));
 
-    // The host first, so the controls it lists are released before it.
+    // The host first, so the controls it lists are released before it; the buttons follow.
     auto host = std::make_unique<DuiHost>();
-    std::vector<std::unique_ptr<DuiTextControl>> buttons;
     DuiLabel label;
     host->setPaintHandler(paintMessageBoxBackground);
     host->attach(window, lookOf(owner, o, captionFlags));
@@ -265,26 +292,7 @@ int messageBox(HWND owner, const std::string& text, const MessageBoxOptions& o) 
     }
     if (measured.Height < 30) textRect.Y += 4;
 
-    ButtonSet set = buttonSet(o.buttons.value_or(ButtonsOk));
-    const std::vector<std::string>& captions = o.buttonCaptions ? *o.buttonCaptions : set.captions;
-    bool glow = o.glowButtons.value_or(0) != 0;
-    for (std::size_t i = 1; i <= captions.size(); ++i) {
-        std::unique_ptr<DuiTextControl> button;
-        if (glow)
-            button = std::make_unique<DuiGlowButton>();
-        else
-            button = std::make_unique<DuiTextButton>();
-        TextStyle style;
-        style.visible = 0;
-        int n = static_cast<int>(i);
-        button->create(window, W - 75 * n - 8, H - 35, 70, glow ? 26 : 24, captions[i - 1], style);
-        if (!glow) button->contentOffsetY(-1);
-        int result = i <= set.results.size() ? set.results[i - 1] : ResultCancel;
-        button->tag(std::to_string(record.id) + "|" + std::to_string(result) + "|" +
-                    std::to_string(n));
-        button->visible(1);
-        buttons.push_back(std::move(button));
-    }
+    std::vector<std::unique_ptr<DuiTextControl>> buttons = addButtons(window, o, record.id, W, H);
     std::size_t focus = static_cast<std::size_t>(o.defaultButton.value_or(1));
     if (focus >= 1 && focus <= buttons.size()) host->setFocus(buttons[focus - 1]->handle(), false);
 
