@@ -13,14 +13,17 @@ using test::pumpFor;
 using test::SolidControl;
 using test::ToolkitTest;
 
-// One push of an animation step: its constant alpha and the pixel alphas of the pushed surface
-// down the middle column at the rows in kRows.
+// One push of an animation step: its constant alpha, the pixel alphas of the pushed surface at
+// kPoints (down the middle column, then the middle of the left and right edges) and whether the
+// window was layered.
 struct Push {
     int alpha;
     std::vector<int> column;
     bool layered;
 };
-constexpr int kRows[] = {5, 60, 110, 150, 195};
+constexpr POINT kPoints[] = {{150, 5},   {150, 60}, {150, 110}, {150, 150},
+                             {150, 195}, {5, 100},  {295, 100}};
+enum Sample { Top = 0, Bottom = 4, Left = 5, Right = 6 };
 
 // A 300 x 200 frameless host filled with one opaque control, with every pushed step and every
 // pause recorded.
@@ -47,7 +50,7 @@ protected:
         AnimationObserver observer;
         observer.pushed = [this](HWND, const Surface& surface, int alpha) {
             Push push{alpha, {}, false};
-            for (int y : kRows) push.column.push_back(alphaOf(surface.pixel(150, y)));
+            for (POINT p : kPoints) push.column.push_back(alphaOf(surface.pixel(p.x, p.y)));
             push.layered = (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
             pushes.push_back(push);
         };
@@ -117,6 +120,36 @@ TEST_F(WindowAnimationTest, PopOpensExactlyAsTheBottomToTopWipe) {
     EXPECT_EQ(step5.column[0], 0);  // row 5: not reached yet
 }
 
+TEST_F(WindowAnimationTest, WipesRevealAndHideFromTheirOwnEdge) {
+    make(255);
+    host->show();
+    struct Case {
+        int animation;
+        Sample from, to;
+    };
+    for (Case c :
+         {Case{AnimationWipeLeftToRight, Left, Right}, Case{AnimationWipeRightToLeft, Right, Left},
+          Case{AnimationWipeTopToBottom, Top, Bottom},
+          Case{AnimationWipeBottomToTop, Bottom, Top}}) {
+        pushes.clear();
+        playOpenAnimation(window, host->composeDC(), 255, c.animation, 0, 1, 100);
+        ASSERT_EQ(pushes.size(), 12u) << c.animation;
+        // Step 5 (alpha 100): the starting edge is revealed, the far edge not yet.
+        EXPECT_NEAR(pushes[5].column[c.from], 100, 3) << c.animation;
+        EXPECT_EQ(pushes[5].column[c.to], 0) << c.animation;
+        EXPECT_GE(pushes[11].column[c.to], 253) << c.animation;
+
+        pushes.clear();
+        playCloseAnimation(window, host->composeDC(), 255, c.animation, 0, 1);
+        ASSERT_EQ(pushes.size(), 17u) << c.animation;
+        // Step 5 (alpha 170): hidden from the starting edge, the far edge still shows.
+        EXPECT_EQ(pushes[5].alpha, 170);
+        EXPECT_EQ(pushes[5].column[c.from], 0) << c.animation;
+        EXPECT_NEAR(pushes[5].column[c.to], 170, 3) << c.animation;
+    }
+    EXPECT_EQ(host->busy, 0);
+}
+
 TEST_F(WindowAnimationTest, ClosingLeavesAWindowLayeredAndOpeningMakesItPlainAgain) {
     make(std::nullopt);  // not layered
     ShowWindow(window, SW_SHOWNA);
@@ -128,7 +161,7 @@ TEST_F(WindowAnimationTest, ClosingLeavesAWindowLayeredAndOpeningMakesItPlainAga
     ASSERT_EQ(pushes.size(), 17u);
     EXPECT_EQ(pushes.front().alpha, 255);
     EXPECT_EQ(pushes[15].alpha, 0);
-    EXPECT_EQ(pushes.back().column, std::vector<int>(5, 0));
+    EXPECT_EQ(pushes.back().column, std::vector<int>(7, 0));
     EXPECT_EQ(sleeps, std::vector<DWORD>(15, 10));
 
     pushes.clear();
@@ -152,6 +185,21 @@ TEST_F(WindowAnimationTest, ClosingZoomOnCloseSleepsTwelveDownToOneThenHides) {
     EXPECT_EQ(pushes[10].column[0], 0);
     EXPECT_GT(pushes[10].column[2], 0);
     EXPECT_FALSE(IsWindow(window) && IsWindowVisible(window));
+}
+
+TEST_F(WindowAnimationTest, ClosingPopSwellsThenShrinksWhileItFades) {
+    make(255);
+    host->show();
+    playCloseAnimation(window, host->composeDC(), 255, AnimationPop, 0, 1);
+    std::vector<DWORD> expected{15, 14, 13, 12, 11};
+    expected.resize(20, 10);
+    EXPECT_EQ(sleeps, expected);
+    ASSERT_EQ(pushes.size(), 22u);
+    EXPECT_EQ(pushes[1].alpha, 243);
+    EXPECT_EQ(pushes[20].alpha, 15);
+    EXPECT_GT(pushes[2].column[Left], 0);   // swollen past the frame's own edge
+    EXPECT_EQ(pushes[20].column[Left], 0);  // 12 pixels in from every side at the end
+    EXPECT_GT(pushes[20].column[2], 0);
 }
 
 TEST_F(WindowAnimationTest, CloseAnimationNoneClosesWithoutSteps) {
