@@ -242,6 +242,22 @@ TEST_F(MessageBoxTest, ALongMessageWidensTheWindowAndButtonsFollowTheRightEdge) 
     EXPECT_EQ(movedLefts, (std::vector<int>{w + 40 - 75 - 10, w + 40 - 150 - 10}));
 }
 
+TEST_F(MessageBoxTest, TheBoxIsCentredInsideAWorkAreaAwayFromTheOrigin) {
+    RECT saved{};
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &saved, 0));
+    RECT area{100, 50, 900, 650};
+    if (!SystemParametersInfoW(SPI_SETWORKAREA, 0, &area, 0)) GTEST_SKIP() << "fixed work area";
+    RECT rect{};
+    run(nullptr, "居中", {}, [&](HWND box) {
+        GetWindowRect(box, &rect);
+        key(box, VK_ESCAPE);
+    });
+    SystemParametersInfoW(SPI_SETWORKAREA, 0, &saved, 0);
+    // The middle of the work area, not its size measured from the screen's origin.
+    EXPECT_EQ(rect.left, 100 + (800 - 320) / 2);
+    EXPECT_EQ(rect.top, 50 + (600 - 150) / 2);
+}
+
 // Text under 30 pixels high (one line; with the 12 px default font also two) moves down 4.
 TEST_F(MessageBoxTest, AOneLineMessageSitsFourPixelsLower) {
     struct Case {
