@@ -132,7 +132,7 @@ void buildMainWindow(HWND window) {
     bindPress(aboutButton, showAboutWindow);
     createStatusLabel("║  暂未启动服务...", 0xFFFFFF, 200, std::nullopt);
 
-    createTextLabel(headerLabels[2], window, 170, 128, 230, 16, "Larkbridge共有：?人在线使用",
+    createTextLabel(headerLabels[2], window, 170, 128, 230, 16, kOnlineCountInitialText,
                     0x00FFFF, 255, 11.0f);
 
     idleTrayIcon = iconFromIcoBytes(res::tray_idle_ico, 16);
