@@ -8,6 +8,7 @@
 #include "ui/DuiCompositor.h"
 #include "ui/DuiDraw.h"
 #include "ui/DuiImage.h"
+#include "ui/DuiTextSupport.h"
 #include "ui/DuiToolkit.h"
 #include "ui/DuiWindowAnimation.h"
 
@@ -301,9 +302,15 @@ LRESULT DuiHost::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 dispatchMessage(static_cast<ControlHandle>(wParam), WM_TIMER, wParam, lParam);
             break;
         }
-        // Input dispatch: WM_ACTIVATE, WM_SETTEXT, WM_CLOSE, WM_SETCURSOR, WM_GETMINMAXINFO,
-        // WM_STYLECHANGED, WM_NCCALCSIZE, WM_NCACTIVATE, keys, mouse, WM_MOUSELEAVE and
-        // RegisterMnemonic are handled here by the input layer.
+        case WM_SETTEXT: {
+            // The title label follows the window text.
+            LRESULT result = defaultProcessing(message, wParam, lParam);
+            CaptionHooks& hooks = captionHooks();
+            if (result == 1 && (captionFlags & CaptionTitle) && titleLabel && hooks.setTitleText &&
+                lParam)
+                hooks.setTitleText(*titleLabel, wideToAnsi(reinterpret_cast<LPCWSTR>(lParam)));
+            return result;
+        }
         case FocusGained:
             if (lParam) setFocus(static_cast<ControlHandle>(lParam), false);
             break;
@@ -346,8 +353,11 @@ LRESULT DuiHost::windowProc(UINT message, WPARAM wParam, LPARAM lParam) {
                                    static_cast<UINT>(block->code), static_cast<WPARAM>(block->a),
                                    static_cast<LPARAM>(block->b));
         }
-        default:
+        default: {
+            LRESULT answer = 0;
+            if (handleInput(message, wParam, lParam, answer)) return answer;
             break;
+        }
     }
     return defaultProcessing(message, wParam, lParam);
 }

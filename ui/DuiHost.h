@@ -175,11 +175,32 @@ public:
     // Sets busy; when it drops to 0 the areas deferred meanwhile are redrawn.
     void setBusy(int value);
 
+    // Input. handleInput acts on the input messages of the window procedure and is true when the
+    // message is answered there (answer holds the result) rather than passed on.
+    bool handleInput(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& answer);
+    void onMouse(UINT message, WPARAM wParam, LPARAM lParam);
+    // True when the point lies in the resizing border band and the border took the message.
+    bool handleResizeBorder(UINT message, LPARAM lParam);
+    void onKeyDown(UINT message, WPARAM wParam, LPARAM lParam);
+    // True when a mnemonic took the character.
+    bool onSysChar(UINT message, WPARAM wParam, LPARAM lParam);
+    // key 0 removes the control's mnemonic; always 1.
+    int setMnemonic(ControlHandle control, int key);
+    // The control under a point (client coordinates), searching from start backwards through its
+    // siblings and into the topmost child first; hidden and disabled controls let it fall through.
+    ControlHandle hitTest(ControlHandle start, int x, int y) const;
+    static void focusWindow(HWND window);
+
 private:
     void buildCaption();
     void createTooltip();
     void drawControlTree(ControlHandle first, Gdiplus::GpGraphics* graphics, bool refresh);
     LRESULT defaultProcessing(UINT message, WPARAM wParam, LPARAM lParam);
+    void fillMinMaxInfo(MINMAXINFO& info) const;
+    // Mouse entering control (0 too) from previous: the control, the handler and the tooltip.
+    void enterControl(ControlHandle control, ControlHandle previous, WPARAM wParam, LPARAM lParam);
+    void toggleMaximize();
+    void startWindowDrag();
 };
 
 // The host attached to window, or null.

@@ -1,5 +1,6 @@
 #include "ui/DuiTextControl.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "ui/DuiDraw.h"
@@ -45,6 +46,18 @@ const LookColours* lookFor(VisualState state) {
             return &disabled;
     }
     return nullptr;
+}
+
+// The text box widened, when needed, to the width GDI+ gives the whole laid-out line. The measured
+// box holds the glyphs but not the format's padding on both sides, and Wine drops from a no-wrap
+// line every character that does not fit inside that padding.
+RectF wholeLine(Gdiplus::GpGraphics* g, const std::wstring& text, Gdiplus::GpFont* font,
+                Gdiplus::GpStringFormat* format, const RectF& area, RectF textRect) {
+    RectF line{};
+    if (gp::GdipMeasureString(g, text.c_str(), -1, font, &area, format, &line, nullptr, nullptr) ==
+        Gdiplus::Ok)
+        textRect.Width = std::max(textRect.Width, std::ceil(line.Width));
+    return textRect;
 }
 
 }  // namespace
@@ -319,8 +332,8 @@ void DuiTextControl::paintText(ControlHandle handle, std::optional<VisualState> 
                                                             host_->themeColor, bounds_);
                 colour = argbColor(dark ? kWhite : kBlack, splitArgb(textColor_).alpha);
             }
-            drawText(g, textRect, text_.c_str(), font, colour, stringFormat_.get(), textEffect_,
-                     effectColor_);
+            drawText(g, wholeLine(g, text_, font, stringFormat_.get(), inset, textRect),
+                     text_.c_str(), font, colour, stringFormat_.get(), textEffect_, effectColor_);
         }
         resetClip(g);
         if (!suppressFocus && host_ && host_->focusCueControl == handle) {

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "tests/ui/HostTestSupport.h"
 #include "tests/ui/TextTestSupport.h"
+#include "ui/DuiButton.h"
 #include "ui/DuiGlowButton.h"
 #include "ui/DuiTextButton.h"
 
@@ -152,7 +154,9 @@ TEST_F(TextControlTest, PressedDrawsIconAndTextOnePixelLowerAndRight) {
     button.iconLayout(IconAboveText);
     button.icon(test::solidBmp(8, 8, 255, 0, 0));
     auto red = [](ArgbColor c) { return redOf(c) > 200 && greenOf(c) < 60 && blueOf(c) < 60; };
-    auto blue = [](ArgbColor c) { return blueOf(c) > 200 && redOf(c) < 90 && greenOf(c) < 90; };
+    // Over the grey look, blue minus the other channels is the text's coverage alone, so the
+    // glyph edges count the same whatever the state's background.
+    auto blue = [](ArgbColor c) { return blueOf(c) - std::max(redOf(c), greenOf(c)) > 128; };
     for (VisualState state : {VisualState::Normal, VisualState::Hover, VisualState::Focused}) {
         button.paintText(button.handle(), state);
         Box icon = boxOf(button.canvas(), red), text = boxOf(button.canvas(), blue);
@@ -256,6 +260,64 @@ TEST_F(GlowButtonTest, FocusRunsTheLightAndFocusLossStopsIt) {
     host->setFocus(glow.handle(), false);
     EXPECT_FLOAT_EQ(glow.glowPoint().X, 6);
     EXPECT_EQ(glow.glowPhase(), 1);
+}
+
+// Leftmost and rightmost columns where two same-sized pictures differ clearly; -1 when none.
+std::pair<int, int> differingColumns(Gdiplus::GpImage* a, Gdiplus::GpImage* b) {
+    auto alike = [](int x, int y) { return x - y < 60 && y - x < 60; };
+    std::pair<int, int> span{-1, -1};
+    test::ImageSize size = test::sizeOf(a);
+    for (int x = 0; x < size.width; ++x) {
+        for (int y = 0; y < size.height; ++y) {
+            ArgbColor p = pixelAt(a, x, y), q = pixelAt(b, x, y);
+            if (alike(alphaOf(p), alphaOf(q)) && alike(redOf(p), redOf(q)) &&
+                alike(greenOf(p), greenOf(q)) && alike(blueOf(p), blueOf(q)))
+                continue;
+            if (span.first < 0) span.first = x;
+            span.second = x;
+            break;
+        }
+    }
+    return span;
+}
+
+TEST_F(TextControlTest, CaptionsInTheirTightTextBoxKeepEveryCharacter) {
+    struct Case {
+        const char* text;
+        int width, height;
+        std::optional<float> size;
+    };
+    const Case cases[] = {{"设置", 60, 38, {}},
+                          {"启动服务", 74, 36, {}},
+                          {"停止", 58, 36, {}},
+                          {"Cancel", 90, 32, 20.0f}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
+        const TextStyle style{.fontName = std::string("微软雅黑"), .fontSize = c.size};
+        DuiTextButton captioned, blank;
+        DuiButton button, blankButton;
+        captioned.create(window, 0, 0, c.width, c.height, c.text, style);
+        blank.create(window, 0, 50, c.width, c.height, "", style);
+        button.create(window, 100, 0, c.width, c.height, c.text, style);
+        blankButton.create(window, 100, 50, c.width, c.height, "", style);
+
+        // The same text with room to spare shows how wide its ink must be.
+        test::Surface wide = test::makeSurface(300, 60);
+        gp::GdipSetTextRenderingHint(wide.g(), Gdiplus::TextRenderingHintAntiAliasGridFit);
+        drawText(wide.g(), RectF(0, 0, 300, 60), captioned.wideText().c_str(), captioned.font(),
+                 0xFF000000, captioned.stringFormat(), 0);
+        test::Surface empty = test::makeSurface(300, 60);
+        const auto [left, right] = differingColumns(wide.bitmap.get(), empty.bitmap.get());
+        ASSERT_GE(left, 0);
+
+        const std::pair<DuiTextControl*, DuiTextControl*> drawn[] = {{&captioned, &blank},
+                                                                     {&button, &blankButton}};
+        for (auto [control, plain] : drawn) {
+            const auto [inkLeft, inkRight] = differingColumns(control->canvas(), plain->canvas());
+            ASSERT_GE(inkLeft, 0);
+            EXPECT_GE(inkRight - inkLeft, right - left - 2);
+        }
+    }
 }
 
 TEST_F(TextControlTest, NoGdiPlusObjectLeaksOverRepaintsAndRecreations) {
