@@ -46,12 +46,6 @@ void measureEntries(const std::vector<MenuItemRecord>& items, int& width, int& h
     height += 16;
 }
 
-// The window shows without an opening animation until hosts can play one; the animation code is
-// already chosen so only this call changes when they can.
-void showMenuWindowWithoutAnimation(DuiHost& host, int /*animation*/) {
-    ShowWindow(host.window, SW_SHOWNORMAL);
-}
-
 // The default font of the screen DC measures the texts; the flips compare with the work area's
 // plain edges.
 bool placeSubmenu(HWND parent, int width, int height, const WorkArea& area, MenuPlace& place,
@@ -156,7 +150,10 @@ void runMenu(HWND ownerWindow, int x, int y, int width, const std::vector<MenuIt
 
     if (popupHandler) popupHandler(window, topLevel ? 1 : 0);
     if (IsWindow(window)) {
-        showMenuWindowWithoutAnimation(*host, topLevel ? AnimationNone : animations.open);
+        if (topLevel)
+            host->show(AnimationNone);
+        else
+            host->show(animations.open, kOpenDurationMs);
         SetForegroundWindow(window);
     }
 

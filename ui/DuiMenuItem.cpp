@@ -160,6 +160,8 @@ void DuiMenuItem::trackSubmenu(bool immediate) {
 
 void DuiMenuItem::choose() {
     HWND menu = hostWindow_;
+    // A menu hidden by a choice is closing: keys already queued must not choose again.
+    if (!IsWindowVisible(menu)) return;
     HWND root = windowProperty(menu, kMenuRootProperty);
     // Everything needed afterwards is copied first: closing the menu releases this row.
     const MenuItemRecord chosen = item_;

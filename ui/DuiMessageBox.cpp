@@ -243,7 +243,10 @@ int messageBox(HWND owner, const std::string& text, const MessageBoxOptions& o) 
     host->setResizeHandler(layoutMessageBoxButtons);
     host->setClickHandler(messageBoxButtonClicked);
 
-    std::wstring wide = ansiToWide(text);
+    // Line breaks as LF alone: some GDI+ builds draw the CR of a CR LF pair as a glyph.
+    std::string shown = text;
+    for (std::size_t at; (at = shown.find("\r\n")) != std::string::npos;) shown.erase(at, 1);
+    std::wstring wide = ansiToWide(shown);
     // No layout width: only the text's own line breaks start new lines.
     RectF empty{}, measured{};
     gp::GdipMeasureString(host->composeGraphics(), wide.c_str(), -1, toolkit().defaultFont.get(),
@@ -289,7 +292,7 @@ int messageBox(HWND owner, const std::string& text, const MessageBoxOptions& o) 
     textStyle.multiLine = 1;
     textStyle.gradientMode = -1;
     label.create(window, static_cast<int>(textRect.X), static_cast<int>(textRect.Y),
-                 static_cast<int>(textRect.Width), static_cast<int>(textRect.Height), text,
+                 static_cast<int>(textRect.Width), static_cast<int>(textRect.Height), shown,
                  textStyle);
 
     if (o.onBuilt) o.onBuilt(window, W, H);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tests/ui/HostTestSupport.h"
+#include "ui/DuiLabel.h"
 #include "ui/DuiMessageBox.h"
 #include "ui/DuiTextButton.h"
 
@@ -252,17 +253,20 @@ TEST_F(MessageBoxTest, AOneLineMessageSitsFourPixelsLower) {
                           Case{"第一行\r\n第二行\r\n第三行", 0, RectF(30, 43, 260, 50)},
                           Case{"一行", IconInformation, RectF(85, 47, 200, 50)}}) {
         RectF bounds;
+        std::string shown;
         MessageBoxOptions options;
         options.icon = c.icon;
         options.beep = 0;
         run(nullptr, c.text, options, [&](HWND box) {
             bounds = labelOf(box)->currentBounds();
+            shown = static_cast<DuiLabel*>(labelOf(box))->text();
             key(box, VK_ESCAPE);
         });
         EXPECT_EQ(bounds.X, c.expected.X) << c.text;
         EXPECT_EQ(bounds.Y, c.expected.Y) << c.text;
         EXPECT_EQ(bounds.Width, c.expected.Width) << c.text;
         EXPECT_EQ(drive.height, 150) << c.text;
+        EXPECT_EQ(shown.find('\r'), std::string::npos);  // lines end in LF alone
     }
 }
 
@@ -324,6 +328,58 @@ TEST_F(MessageBoxTest, AnOwnerHostLendsItsLook) {
     EXPECT_EQ(copy.nineGridMargins.right, 3);
     EXPECT_GT(test::redOf(pixel), test::blueOf(pixel) + 60);
     DestroyWindow(owner);
+}
+
+TEST_F(MessageBoxTest, ACustomLookUsesItsOwnSettings) {
+    MessageBoxOptions options;
+    options.customLook = 1;
+    options.themeColor = RGB(20, 160, 60);
+    options.windowAlpha = 200;
+    options.frameStyle = 0;
+    int alpha = 0, frame = -1;
+    COLORREF theme = 0;
+    HWND skin = nullptr;
+    run(nullptr, "自定义外观", options, [&](HWND box) {
+        DuiHost* host = hostOfWindow(box);
+        theme = host->themeColor;
+        alpha = host->windowAlpha;
+        frame = host->frameStyle();
+        skin = host->skinSourceWindow;
+        key(box, VK_ESCAPE);
+    });
+    EXPECT_EQ(theme, RGB(20, 160, 60));
+    EXPECT_EQ(alpha, 200);
+    EXPECT_EQ(frame, 0);
+    EXPECT_EQ(skin, nullptr);
+}
+
+TEST_F(MessageBoxTest, TheBackgroundBandsAndTheIconArePainted) {
+    // The stop icon's red disc at (40, 60); without an icon the fill shows there.
+    struct Sample {
+        std::uint32_t icon, header, footer;
+    };
+    auto sample = [&](int icon) {
+        Sample s{};
+        MessageBoxOptions options;
+        options.icon = icon;
+        options.beep = 0;
+        run(nullptr, "图标", options, [&](HWND box) {
+            DuiHost* host = hostOfWindow(box);
+            s = {host->compose.pixel(40, 60), host->compose.pixel(100, 20),
+                 host->compose.pixel(100, 130)};
+            key(box, VK_ESCAPE);
+        });
+        return s;
+    };
+    auto brightness = [](std::uint32_t c) {
+        return test::redOf(c) + test::greenOf(c) + test::blueOf(c);
+    };
+    Sample stop = sample(IconStop);
+    Sample none = sample(IconNone);
+    EXPECT_GT(test::redOf(stop.icon), test::blueOf(stop.icon) + 80);
+    EXPECT_GT(test::blueOf(none.icon), test::redOf(none.icon) + 80);
+    // The light header band over the fill, the darker footer under the buttons.
+    EXPECT_GT(brightness(none.header), brightness(none.footer) + 60);
 }
 
 TEST_F(MessageBoxTest, GlowButtonsAreTallerAndAnswerTheSameWay) {
