@@ -9,6 +9,7 @@
 #include "app/Program.h"
 #include "app/Service.h"
 #include "app/WindowLook.h"
+#include "ui/DuiMessageBox.h"
 #include "resources/Embedded.h"
 
 namespace lark {
@@ -132,8 +133,8 @@ void buildMainWindow(HWND window) {
     bindPress(aboutButton, showAboutWindow);
     createStatusLabel("║  暂未启动服务...", 0xFFFFFF, 200, std::nullopt);
 
-    createTextLabel(headerLabels[2], window, 170, 128, 230, 16, "Larkbridge共有：?人在线使用",
-                    0x00FFFF, 255, 11.0f);
+    createTextLabel(headerLabels[2], window, 170, 128, 230, 16, kOnlineCountInitialText, 0x00FFFF,
+                    255, 11.0f);
 
     idleTrayIcon = iconFromIcoBytes(res::tray_idle_ico, 16);
     runningTrayIcon = iconFromIcoBytes(res::tray_running_ico, 16);
@@ -216,8 +217,27 @@ void minimiseToTray() {
     windowButtons[0].disabled(0);
 }
 
+dui::MessageBoxOptions closePromptOptions() {
+    dui::MessageBoxOptions options;
+    options.buttons = dui::ButtonsCancelOk;
+    options.caption = "询问";
+    options.icon = dui::IconQuestion;
+    options.centerOnOwner = 1;
+    // The first caption is the rightmost button (Cancel), the second stands left of it (OK).
+    options.buttonCaptions = std::vector<std::string>{"否[关闭]", "是[托盘]"};
+    options.defaultButton = 2;
+    options.openAnimation = 7;
+    options.closeAnimation = 1;
+    options.glowButtons = 1;
+    return options;
+}
+
 void confirmClose() {
-    minimiseToTray();
+    const int answer = dui::messageBox(mainWindowHandle, kClosePromptText, closePromptOptions());
+    if (answer == dui::ResultOk)
+        minimiseToTray();
+    else
+        exitProgram();
 }
 
 void exitProgram() {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/Forms.h"
+#include "ui/DuiMessageBox.h"
 
 namespace lark {
 
@@ -23,6 +24,10 @@ void showNodeWindow();
 void showAboutWindow();
 // Asks whether to keep running in the tray or to stop the service and quit.
 void confirmClose();
+inline constexpr char kClosePromptText[] =
+    "您是要托盘运行还是要完全关闭服务并退出？\r\n\r\n选择是（托盘运行） 选择否（完全关闭）";
+// The arguments of that question, for the look and its answers.
+dui::MessageBoxOptions closePromptOptions();
 void onTrayEvent(int kind);
 void onWindowStateChanged();
 void minimiseToTray();

@@ -5,6 +5,7 @@
 #include "app/Globals.h"
 #include "app/Platform.h"
 #include "app/WindowLook.h"
+#include "ui/DuiMessageBox.h"
 #include "resources/Embedded.h"
 
 namespace lark {
@@ -81,7 +82,9 @@ void selectNode(int n) {
         if (i != n - 1) setButtonSkin(nodeButtons[i], res::node_frame_png, res::node_frame_lit_png);
 }
 
-void showNotInDevelopment() {}
+void showNotInDevelopment() {
+    dui::messageBox(nodeWindowHandle, "开发当中,敬请期待");
+}
 
 void hideNodeWindow() {
     setWindowVisible(nodeWindowHandle, false);

@@ -1,11 +1,9 @@
 // The online counter: a POST that reports this client to the web host, whose answer holds the
-// number of users online, turned into the text of the main window's counter label. Worker
-// threads never touch a control: they leave the text here and tell the window to collect it.
+// number of users online, turned into the text of the main window's counter label.
 #pragma once
 
 #include <windows.h>
 
-#include <optional>
 #include <string>
 
 #include "app/Platform.h"
@@ -13,8 +11,6 @@
 namespace lark {
 
 inline constexpr char kOnlineCounterPath[] = "/zxtj/ine.php";
-// Posted (no arguments) to the window given to startOnlineCountRefresh when a text is ready.
-inline constexpr UINT kOnlineCountReadyMessage = WM_APP + 21;
 inline constexpr UINT kOnlineCountIntervalMs = 11000;
 // The counter label's text until the first answer (full-width colon, unlike the later texts).
 inline constexpr char kOnlineCountInitialText[] = "Larkbridge共有：?人在线使用";
@@ -26,13 +22,5 @@ std::string onlineCountTextFromAnswer(const Bytes& answer);
 // Posts to the counter endpoint of `host` and gives the label text. Blocks for up to the
 // request's 15 s time-out; a failed request gives the text with an empty count.
 std::string fetchOnlineCountText(const std::string& host);
-
-// Starts a worker thread that fetches the text from `host`, stores it for
-// takeOnlineCountText and posts kOnlineCountReadyMessage to `window`; returns at once.
-void startOnlineCountRefresh(HWND window, const std::string& host);
-
-// The latest text a worker stored, once; empty when none came since the last take. For the
-// user-interface thread, on kOnlineCountReadyMessage.
-std::optional<std::string> takeOnlineCountText();
 
 }  // namespace lark

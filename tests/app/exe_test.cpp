@@ -62,6 +62,37 @@ TEST_F(ExeTest, QuittingWithoutStartingLeavesAUsersValueAlone) {
     EXPECT_EQ(larktest::autoConfigValue(), companyPac);
 }
 
+// Presses the close glyph at the top right and waits for the close prompt.
+HWND openClosePrompt(HWND window, DWORD processId) {
+    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(336, 12));
+    PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(336, 12));
+    return larktest::waitForWindow(processId, "询问", 10000);
+}
+
+TEST_F(ExeTest, TheClosePromptKeepsRunningInTheTrayOrQuits) {
+    const HWND window = startProgram();
+    ASSERT_NE(window, nullptr);
+    chooseTrayMenuItem(window, 1);  // 开始服务
+    for (int i = 0; i < 100 && !larktest::autoConfigValue(); ++i) Sleep(50);
+
+    // Enter answers with the default button, "是[托盘]": the window goes to the tray.
+    HWND prompt = openClosePrompt(window, program_.processId);
+    ASSERT_NE(prompt, nullptr);
+    PostMessageA(prompt, WM_KEYDOWN, VK_RETURN, 0);
+    for (int i = 0; i < 100 && IsWindowVisible(window); ++i) Sleep(50);
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_FALSE(larktest::waitForExit(program_, 0));
+    EXPECT_TRUE(larktest::autoConfigValue());
+
+    // Back from the tray, Esc in the prompt quits like "否[关闭]".
+    SendMessageA(window, lark::kTrayCallbackMessage, lark::kTrayIconId, WM_LBUTTONUP);
+    prompt = openClosePrompt(window, program_.processId);
+    ASSERT_NE(prompt, nullptr);
+    PostMessageA(prompt, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(larktest::waitForExit(program_, 10000), 0u);
+    EXPECT_EQ(larktest::autoConfigValue(), std::nullopt);
+}
+
 TEST_F(ExeTest, ASecondStartBringsTheFirstForwardAndExits) {
     const HWND window = startProgram();
     ASSERT_NE(window, nullptr);

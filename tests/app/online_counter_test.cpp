@@ -54,28 +54,4 @@ TEST_F(OnlineCounterTest, AFailedRequestGivesAnEmptyCount) {
     EXPECT_EQ(lark::fetchOnlineCountText(larktest::webHostUrl()), empty);
 }
 
-TEST_F(OnlineCounterTest, AWorkerHandsTheTextToTheWindowsThread) {
-    larktest::setServedFile(lark::kOnlineCounterPath, "document.write(\"77\");");
-    HWND window =
-        CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(lark::takeOnlineCountText(), std::nullopt);
-
-    lark::startOnlineCountRefresh(window, larktest::webHostUrl());
-    std::optional<std::string> text;
-    const DWORD start = GetTickCount();
-    MSG msg;
-    while (!text && GetTickCount() - start < 10000) {
-        if (!PeekMessageA(&msg, window, 0, 0, PM_REMOVE)) {
-            Sleep(10);
-            continue;
-        }
-        if (msg.message == lark::kOnlineCountReadyMessage) text = lark::takeOnlineCountText();
-        DispatchMessageA(&msg);
-    }
-    DestroyWindow(window);
-    EXPECT_EQ(text, "Larkbridge共有:77人在线使用");
-    EXPECT_EQ(lark::takeOnlineCountText(), std::nullopt);  // taken once
-}
-
 }  // namespace
