@@ -258,6 +258,19 @@ TEST_F(MessageBoxTest, TheBoxIsCentredInsideAWorkAreaAwayFromTheOrigin) {
     EXPECT_EQ(rect.top, 50 + (600 - 150) / 2);
 }
 
+TEST_F(MessageBoxTest, AQuitEndsTheBoxAndReachesTheOuterLoop) {
+    HWND box = nullptr;
+    int result = run(nullptr, "退出", {}, [&](HWND b) {
+        box = b;
+        PostQuitMessage(7);
+    });
+    EXPECT_EQ(result, ResultCancel);
+    EXPECT_FALSE(IsWindow(box));  // not left on screen without its host
+    MSG msg{};
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 7u);
+}
+
 // Text under 30 pixels high (one line; with the 12 px default font also two) moves down 4.
 TEST_F(MessageBoxTest, AOneLineMessageSitsFourPixelsLower) {
     struct Case {
