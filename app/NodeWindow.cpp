@@ -54,7 +54,7 @@ void buildNodeWindow(HWND window) {
     attachWindowHost(nodeHost, window);
     createPanel(nodeBackgroundPanel, window, 0, 0, 328, 208, kPanelColor);
     createTextLabel(nodeAdvertLabel, window, 8, 6, 286, 20,
-                    "广告：Larkbridge 游戏加速器，畅玩海外游戏 larkbridge.example", 0xFFFFFF, 200);
+                    "广告：云雀桥游戏加速器 larkbridge.example", 0xFFFFFF, 200);
     createPanel(nodeListPanel, window, 8, 32, 312, 158, kInnerPanelColor);
     createGlyphButton(nodeCloseButton, window, 302, res::close_png, res::close_lit_png);
     bindPress(nodeCloseButton, hideNodeWindow);
