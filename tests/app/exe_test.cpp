@@ -52,6 +52,16 @@ TEST_F(ExeTest, StartsChecksTheVersionAndQuitsThroughTheTrayMenu) {
     EXPECT_EQ(larktest::autoConfigValue(), std::nullopt);
 }
 
+TEST_F(ExeTest, QuittingWithoutStartingRemovesALeftoverOfOurs) {
+    larktest::setAutoConfigValue(
+        larktest::textValue(std::string(LARKBRIDGE_WEB_HOST) + "/steam2.pac"));
+    const HWND window = startProgram();
+    ASSERT_NE(window, nullptr);
+    chooseTrayMenuItem(window, 3);
+    EXPECT_EQ(larktest::waitForExit(program_, 10000), 0u);
+    EXPECT_EQ(larktest::autoConfigValue(), std::nullopt);
+}
+
 TEST_F(ExeTest, QuittingWithoutStartingLeavesAUsersValueAlone) {
     const auto companyPac = larktest::textValue("http://proxy.corp.example/wpad.pac");
     larktest::setAutoConfigValue(companyPac);

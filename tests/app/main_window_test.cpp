@@ -129,6 +129,30 @@ TEST_F(MainWindowTest, NodeOneIsChosenAtStartAndTheChoiceTakesEffectAtTheNextSta
     lark::selectNode(1);
 }
 
+HWND noticeBox;
+void CALLBACK closeNotice(HWND, UINT, UINT_PTR id, DWORD) {
+    noticeBox = FindWindowA(nullptr, "提示：");
+    if (!noticeBox) return;
+    KillTimer(nullptr, id);
+    PostMessageA(noticeBox, WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
+TEST_F(MainWindowTest, TheFourthEntryOnlyShowsItsNotice) {
+    noticeBox = nullptr;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, closeNotice);
+    // A real press on the fourth entry, as the host receives it.
+    const LPARAM centre = MAKELPARAM(168 + 67, 120 + 27);
+    PostMessageA(lark::nodeWindowHandle, WM_MOUSEMOVE, 0, centre);
+    PostMessageA(lark::nodeWindowHandle, WM_LBUTTONDOWN, MK_LBUTTON, centre);
+    PostMessageA(lark::nodeWindowHandle, WM_LBUTTONUP, 0, centre);
+    EXPECT_TRUE(waitFor([] { return noticeBox != nullptr; }, 5000));
+    KillTimer(nullptr, timer);
+    lark::waitWithMessages(300);
+    EXPECT_EQ(lark::pacUrl, lark::nodeUrl(1));
+    EXPECT_EQ(autoConfigValue(), std::nullopt);
+    EXPECT_EQ(lark::nodeButtons[0].disabled(), 1);
+}
+
 TEST_F(MainWindowTest, LatencyLabelShowsTheLoopbackTime) {
     lark::latencyLabels[1].text("?ms");
     lark::onLatencyTimer();
