@@ -15,14 +15,15 @@ constexpr int kMinimumWidth = 50;
 constexpr int kRowHeight = 22;
 constexpr int kSeparatorHeight = 3;
 constexpr int kOpenDurationMs = 100;
-// Style bits a menu window must not keep after attach (system menu, group, tab stop and others).
+// Style bits a menu window must not keep after attach: the system menu and class-specific bits.
 constexpr DWORD kClearedStyle = 0x000804B0;
 
 struct MenuPlace {
     int x, y, width, height;
 };
 
-// Height and, for width 0, the automatic width of the visible entries.
+// Height and, for width 0, the automatic width of the visible entries, whose texts are measured
+// with the screen DC's default font.
 void measureEntries(const std::vector<MenuItemRecord>& items, int& width, int& height) {
     const bool automatic = width == 0;
     bool hasSubmenu = false;
@@ -46,8 +47,8 @@ void measureEntries(const std::vector<MenuItemRecord>& items, int& width, int& h
     height += 16;
 }
 
-// The default font of the screen DC measures the texts; the flips compare with the work area's
-// plain edges.
+// Beside the parent's hot row, turned to the left or upwards where it would cross the work area's
+// plain edges; false when the parent has no hot row.
 bool placeSubmenu(HWND parent, int width, int height, const WorkArea& area, MenuPlace& place,
                   bool& openedLeft) {
     DuiHost* parentHost = hostOfWindow(parent);
@@ -77,6 +78,7 @@ void runMenu(HWND ownerWindow, int x, int y, int width, const std::vector<MenuIt
     MenuPlace place{x, y, width, height};
     bool openedLeft = false;
     if (topLevel) {
+        // At the cursor, turned by the work area's plain edges; given coordinates stay as they are.
         if (x == 0 && y == 0) {
             POINT cursor{};
             GetCursorPos(&cursor);

@@ -22,10 +22,6 @@ ArgbColor scaleAlpha(ArgbColor colour, float factor) {
     return (alpha << 24) | (colour & 0x00FFFFFF);
 }
 
-DuiHost* menuHost(HWND menuWindow) {
-    return hostOfWindow(menuWindow);
-}
-
 // The row of the menu window's host under the screen cursor, or 0.
 ControlHandle rowUnderCursor(DuiHost* host) {
     POINT point{};
@@ -125,7 +121,7 @@ void DuiMenuItem::paintItem(ControlHandle, int hot) {
 
 void DuiMenuItem::trackSubmenu(bool immediate) {
     HWND menu = hostWindow_;
-    DuiHost* host = menuHost(menu);
+    DuiHost* host = hostOfWindow(menu);
     if (!host) return;
     HWND sub = windowProperty(menu, kMenuSubProperty);
     auto active =
@@ -201,7 +197,7 @@ int DuiMenuItem::handleMessage(ControlHandle handle, UINT code, WPARAM a, LPARAM
             trackSubmenu(false);
             return -1;
         case MouseEnter:
-            if (DuiHost* host = menuHost(hostWindow_); host && host->focusedControl) {
+            if (DuiHost* host = hostOfWindow(hostWindow_); host && host->focusedControl) {
                 ControlHandle old = host->focusedControl;
                 host->focusedControl = 0;
                 dispatchMessage(old, MouseLeave, 0, 0);
@@ -214,7 +210,7 @@ int DuiMenuItem::handleMessage(ControlHandle handle, UINT code, WPARAM a, LPARAM
             return -1;
         case Click:
             if (item_.type == MenuItemSubmenu) {
-                if (DuiHost* host = menuHost(hostWindow_)) host->hoveredControl = handle;
+                if (DuiHost* host = hostOfWindow(hostWindow_)) host->hoveredControl = handle;
                 trackSubmenu(true);
             } else if (item_.type == MenuItemCommand) {
                 choose();
