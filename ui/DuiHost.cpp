@@ -8,6 +8,7 @@
 #include "ui/DuiCompositor.h"
 #include "ui/DuiDraw.h"
 #include "ui/DuiImage.h"
+#include "ui/DuiLabel.h"
 #include "ui/DuiTextSupport.h"
 #include "ui/DuiToolkit.h"
 #include "ui/DuiWindowAnimation.h"
@@ -23,10 +24,23 @@ std::unordered_set<DuiHost*>& liveHosts() {
 }
 
 // The toolkit's own caption controls, until a caller installs others.
+// The caption title: the window's text in white at alpha 250, placed by layoutCaption.
+std::unique_ptr<DuiControl> createCaptionTitle(HWND window, const std::string& text) {
+    auto title = std::make_unique<DuiLabel>();
+    LabelStyle style;
+    style.textColor = argbColor(RGB(255, 255, 255), 250);
+    title->create(window, 0, 9, 0, 18, text, style);
+    return title;
+}
+
 CaptionHooks standardCaptionHooks() {
     CaptionHooks hooks;
     hooks.createIcon = createCaptionIcon;
+    hooks.createTitle = createCaptionTitle;
     hooks.createButton = createCaptionButton;
+    hooks.setTitleText = [](DuiControl& title, const std::string& text) {
+        static_cast<DuiLabel&>(title).text(text);
+    };
     return hooks;
 }
 

@@ -6,6 +6,7 @@
 
 #include "tests/ui/HostTestSupport.h"
 #include "ui/DuiCaptionButton.h"
+#include "ui/DuiLabel.h"
 
 namespace dui {
 namespace {
@@ -275,6 +276,28 @@ TEST_F(CaptionButtonTest, RepaintsAndRecreatedCaptionsLeakNothing) {
     }
     pumpFor(20);
     EXPECT_EQ(liveGdiPlusObjects(), before);
+}
+
+// The standard caption title: the window's text, laid out after the icon, following WM_SETTEXT.
+TEST(CaptionTitle, ShowsAndFollowsTheWindowText) {
+    initToolkit();
+    HWND window = createToolkitWindow(nullptr, "询问", 40, 40, 300, 120, nullptr, WS_POPUP, 0);
+    ASSERT_NE(window, nullptr);
+    {
+        DuiHost host;
+        AttachOptions options;
+        options.captionFlags = CaptionIcon | CaptionTitle | CaptionClose;
+        options.frameStyle = 1;
+        ASSERT_TRUE(host.attach(window, options));
+        auto* title = dynamic_cast<DuiLabel*>(host.titleLabel.get());
+        ASSERT_NE(title, nullptr);
+        EXPECT_EQ(title->text(), "询问");
+        EXPECT_EQ(title->left(), 28);
+        EXPECT_EQ(title->top(), 10);
+        SetWindowTextW(window, L"提示：");
+        EXPECT_EQ(title->text(), "提示：");
+        DestroyWindow(window);
+    }
 }
 
 }  // namespace

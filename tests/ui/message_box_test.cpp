@@ -66,7 +66,8 @@ DuiControl* labelOf(HWND box) {
     for (ControlHandle h = host ? host->firstControl : 0; h;) {
         DuiControl* c = controlFromHandle(h);
         if (!c) break;
-        if (c->kind() == Label) return c;
+        // The message's label, not the caption's title.
+        if (c->kind() == Label && c != host->titleLabel.get()) return c;
         h = c->nextSibling();
     }
     return nullptr;
