@@ -17,10 +17,11 @@ LARK_PIDS=()
 
 lark_log() { printf '[larkbridge] %s\n' "$*" >&2; }
 
+# Extra package names (e.g. imagemagick for screenshots) may be given as arguments.
 lark_install_deps() {
     local packages=(wine wine32:i386 wine64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
-        binutils-mingw-w64-i686 xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei locales
-        googletest cmake ninja-build python3)
+        binutils-mingw-w64-i686 xvfb xauth x11-utils fonts-wqy-microhei locales googletest cmake
+        ninja-build python3 "$@")
     local missing=()
     local p
     for p in "${packages[@]}"; do

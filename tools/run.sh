@@ -5,7 +5,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 trap lark_stop_all EXIT
 
-lark_install_deps
+lark_install_deps imagemagick
 lark_build --target larkbridge
 lark_prepare_prefix
 lark_start_display
