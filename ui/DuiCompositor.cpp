@@ -98,6 +98,8 @@ void endPaint(DuiControl& control, PaintContext& paint) {
 void compositeArea(HWND hostWindow, const RectF& area, DuiHost* host,
                    Gdiplus::GpGraphics* composeGraphics, int present) {
     if (!host || host->busy || !composeGraphics) return;
+    LARGE_INTEGER started{}, ended{};
+    QueryPerformanceCounter(&started);
     // A composition may start inside another one (a mode 1 redraw asked while composing): keep
     // the outer clip aside and give it back afterwards.
     GpRegionPtr outerClip;
@@ -114,7 +116,15 @@ void compositeArea(HWND hostWindow, const RectF& area, DuiHost* host,
     compositeControls(host, host->firstControl, area, composeGraphics);
     setClipRegion(composeGraphics, outerClip.get(), Gdiplus::CombineModeReplace);
     flush(composeGraphics);
+    LARGE_INTEGER composed{};
+    QueryPerformanceCounter(&composed);
     if (present) presentArea(hostWindow, host, area);
+    QueryPerformanceCounter(&ended);
+    compositeStats.presentTicks += ended.QuadPart - composed.QuadPart;
+    ++compositeStats.calls;
+    compositeStats.pixels +=
+        static_cast<long long>(area.Width) * static_cast<long long>(area.Height);
+    compositeStats.ticks += ended.QuadPart - started.QuadPart;
 }
 
 void compositeControls(DuiHost* host, ControlHandle first, const RectF& area,

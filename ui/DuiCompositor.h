@@ -67,6 +67,15 @@ void drawTransitionFrame(DuiControl& control, const FrameDescription& frame);
 // Pushes area (a layered window: the whole window) of the composed frame to the screen.
 void presentArea(HWND hostWindow, DuiHost* host, const RectF& area);
 
+// Work done by compositeArea since start: read by the benchmark, never by program logic.
+struct CompositeStats {
+    long long calls = 0;
+    long long pixels = 0;        // area composed, in whole pixels
+    long long ticks = 0;         // performance-counter ticks spent composing and presenting
+    long long presentTicks = 0;  // the part of them spent presenting
+};
+inline CompositeStats compositeStats;
+
 // Whether two rectangles overlap by more than 1e-7 (touching edges do not count).
 bool overlapsStrictly(const RectF& a, const RectF& b);
 

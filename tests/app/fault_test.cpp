@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <atomic>
 #include <cstdio>
@@ -23,6 +22,7 @@
 #include "app/Platform.h"
 #include "app/Program.h"
 #include "app/Service.h"
+#include "tests/support/Footprint.h"
 #include "tests/support/Registry.h"
 #include "tests/support/WebHost.h"
 #include "ui/GdiPlus.h"
@@ -222,21 +222,6 @@ TEST_F(FaultTest, UnreadableAdvertCountsDrawFromTheirFallbackRange) {
     }
 }
 
-// Live GDI and GDI+ objects held by the program's owners.
-long liveGraphicsObjects() {
-    return dui::liveGdiPlusObjects() + dui::MemoryDc::live() + dui::BitmapHandle::live() +
-           dui::FontHandle::live() + dui::BrushHandle::live() + dui::RegionHandle::live() +
-           dui::IconHandle::live();
-}
-
-SIZE_T privateBytes() {
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                         sizeof counters);
-    return counters.PrivateUsage;
-}
-
 // A real press and release in the main window's client area.
 void clickAt(int x, int y) {
     const HWND window = lark::mainWindowHandle;
@@ -276,8 +261,9 @@ TEST_F(FaultTest, StartStopCyclesKeepTheRegistryRightAndLeakNothing) {
     clickAt(129, 82);
     ASSERT_TRUE(settlesAt(lark::ServiceState::Stopped));
     lark::waitWithMessages(300);
-    const long objects = liveGraphicsObjects();
-    const SIZE_T memory = privateBytes();
+    const long objects = larktest::liveGraphicsObjects();
+    const SIZE_T memory = larktest::committedBytes();
+    ASSERT_GT(memory, 0u);
 
     for (int cycle = 0; cycle < kCiCycles; ++cycle) {
         SCOPED_TRACE(cycle);
@@ -301,8 +287,8 @@ TEST_F(FaultTest, StartStopCyclesKeepTheRegistryRightAndLeakNothing) {
         EXPECT_EQ(autoConfigValue(), std::nullopt);
     }
     lark::waitWithMessages(300);
-    EXPECT_LE(liveGraphicsObjects(), objects);
-    EXPECT_LT(privateBytes(), memory + 2 * 1024 * 1024);
+    EXPECT_LE(larktest::liveGraphicsObjects(), objects);
+    EXPECT_LT(larktest::committedBytes(), memory + 2 * 1024 * 1024);
 }
 
 // Random input: the number of events and the time here; tools/bench.sh runs 10,000 events over
