@@ -81,21 +81,25 @@ lark_start_display() {
 lark_prepare_prefix() {
     export WINEPREFIX="$LARK_BUILD/wineprefix" WINEARCH=win32 WINEDEBUG=-all
     export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
-    local stamp="$WINEPREFIX/.larkbridge-ready"
+    # Web addresses the program opens are noted here instead of reaching a browser.
+    export LARK_OPENED_URLS="$LARK_BUILD/opened-urls.txt"
+    local stamp="$WINEPREFIX/.larkbridge-prefix-v2"
     if [ ! -f "$stamp" ]; then
         lark_log "creating the Wine prefix in $WINEPREFIX"
         rm -rf "$WINEPREFIX"
         WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1
         wineserver -w
         local reg="$LARK_BUILD/prefix-settings.reg"
-        python3 - "$reg" <<'PY'
+        python3 - "$reg" "$LARK_ROOT/tools/record-url.sh" <<'PY'
 import sys
 text = "\r\n".join([
     "Windows Registry Editor Version 5.00", "",
     r"[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]",
     '"宋体"="WenQuanYi Micro Hei"', '"SimSun"="WenQuanYi Micro Hei"',
     '"微软雅黑"="WenQuanYi Micro Hei"', '"Microsoft YaHei"="WenQuanYi Micro Hei"', "",
-    r"[HKEY_CURRENT_USER\Software\Wine\WineDbg]", '"ShowCrashDialog"=dword:00000000', "", ""])
+    r"[HKEY_CURRENT_USER\Software\Wine\WineDbg]", '"ShowCrashDialog"=dword:00000000', "",
+    r"[HKEY_CURRENT_USER\Software\Wine\WineBrowser]",
+    '"Browsers"="' + sys.argv[2].replace("\\", "\\\\") + '"', "", ""])
 open(sys.argv[1], "wb").write(b"\xff\xfe" + text.encode("utf-16-le"))
 PY
         wine regedit "$reg" >/dev/null 2>&1

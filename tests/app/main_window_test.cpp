@@ -2,6 +2,8 @@
 // looks of the service, the tray, node choice with its latency, the about window and the counter.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <regex>
 #include <string>
 
@@ -151,6 +153,43 @@ TEST_F(MainWindowTest, TheFourthEntryOnlyShowsItsNotice) {
     EXPECT_EQ(lark::pacUrl, lark::nodeUrl(1));
     EXPECT_EQ(autoConfigValue(), std::nullopt);
     EXPECT_EQ(lark::nodeButtons[0].disabled(), 1);
+}
+
+// What the shell handed to the browser so far (the test prefix's browser only notes it).
+std::string openedUrls() {
+    std::ifstream file(LARKBRIDGE_OPENED_URLS);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+// A real press in the middle of a control, as the host receives it.
+void press(HWND window, const dui::DuiControl& control) {
+    dui::DuiControl& c = const_cast<dui::DuiControl&>(control);
+    const LPARAM centre = MAKELPARAM(c.left() + c.width() / 2, c.top() + c.height() / 2);
+    PostMessageA(window, WM_MOUSEMOVE, 0, centre);
+    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, centre);
+    PostMessageA(window, WM_LBUTTONUP, 0, centre);
+}
+
+TEST_F(MainWindowTest, TheVisitButtonAndTheAdvertOpenOnlyWebAddresses) {
+    const std::size_t before = openedUrls().size();
+    lark::showAboutWindow();
+    press(lark::aboutWindowHandle, lark::visitSiteButton);
+    EXPECT_TRUE(waitFor([&] { return openedUrls().size() > before; }, 10000));
+    EXPECT_NE(openedUrls().find(lark::webHost + "/\n", before), std::string::npos) << openedUrls();
+    lark::hideAboutWindow();
+
+    const std::string saved = lark::advertLink;
+    lark::advertLink = "file:///c:/windows/system32/calc.exe";
+    const std::size_t afterSite = openedUrls().size();
+    press(lark::mainWindowHandle, lark::advertImage);
+    lark::waitWithMessages(1500);
+    EXPECT_EQ(openedUrls().size(), afterSite);
+
+    lark::advertLink = lark::webHost + "/ad-test";
+    press(lark::mainWindowHandle, lark::advertImage);
+    EXPECT_TRUE(waitFor([&] { return openedUrls().size() > afterSite; }, 10000));
+    EXPECT_NE(openedUrls().find(lark::webHost + "/ad-test\n", afterSite), std::string::npos);
+    lark::advertLink = saved;
 }
 
 TEST_F(MainWindowTest, LatencyLabelShowsTheLoopbackTime) {
