@@ -18,13 +18,6 @@ namespace {
 
 constexpr UINT kGbk = 936;
 
-struct WinHttpTraits {
-    using Handle = HINTERNET;
-    static Handle empty() noexcept { return nullptr; }
-    static void close(Handle h) noexcept { WinHttpCloseHandle(h); }
-};
-using WinHttpHandle = dui::UniqueHandle<WinHttpTraits>;
-
 struct IcmpTraits {
     using Handle = HANDLE;
     static Handle empty() noexcept { return INVALID_HANDLE_VALUE; }
@@ -262,6 +255,10 @@ std::string wideToGbk(const std::wstring& text) {
     WideCharToMultiByte(kGbk, 0, text.data(), static_cast<int>(text.size()), narrow.data(), length,
                         nullptr, nullptr);
     return narrow;
+}
+
+void WinHttpTraits::close(Handle h) noexcept {
+    WinHttpCloseHandle(h);
 }
 
 }  // namespace lark

@@ -77,6 +77,14 @@ std::string wideToGbk(const std::wstring& text);
 #include "ui/UniqueHandle.h"
 
 namespace lark {
+// A WinHTTP session, connection or request.
+struct WinHttpTraits {
+    using Handle = void*;  // HINTERNET
+    static Handle empty() noexcept { return nullptr; }
+    static void close(Handle h) noexcept;
+};
+using WinHttpHandle = dui::UniqueHandle<WinHttpTraits>;
+
 // An icon of the given size from the bytes of an ICO file (the best-fitting entry).
 dui::IconHandle iconFromIcoBytes(std::span<const std::uint8_t> ico, int size);
 }  // namespace lark

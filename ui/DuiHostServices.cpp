@@ -1,29 +1,16 @@
 // Small services around hosts: toolkit popup windows, the modal loop, the popup message hook and
 // the work area.
 #include "ui/DuiHost.h"
+#include "ui/DuiTextSupport.h"
 #include "ui/DuiToolkit.h"
 
 #include <string>
 
 namespace dui {
 
-namespace {
-
-std::wstring toWide(const char* text) {
-    if (!text) return {};
-    int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (length <= 0) return {};
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
-    wide.resize(static_cast<std::size_t>(length - 1));
-    return wide;
-}
-
-}  // namespace
-
 HWND createToolkitWindow(HWND owner, const char* title, int x, int y, int width, int height,
                          const wchar_t* className, std::optional<DWORD> style, DWORD exStyle) {
-    std::wstring wideTitle = toWide(title);
+    std::wstring wideTitle = ansiToWide(title ? title : "");
     HWND window = CreateWindowExW(exStyle, className ? className : kToolkitWindowClass,
                                   wideTitle.c_str(), style.value_or(0x820B0000), x, y, width,
                                   height, owner, nullptr, GetModuleHandleW(nullptr), nullptr);

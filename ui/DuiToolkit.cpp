@@ -6,6 +6,7 @@
 
 #include "resources/Embedded.h"
 #include "ui/DuiImageLoader.h"
+#include "ui/DuiTextSupport.h"
 
 namespace dui {
 
@@ -16,24 +17,6 @@ constexpr int kClassIconResource = 129;
 constexpr std::size_t kPebOsMajorVersion = 0xA4;
 // The Windows name of SimSun, in the ANSI code page (936) like every 8-bit text of the program.
 constexpr char kSimSun[] = "宋体";
-
-std::wstring toWide(const char* text) {
-    const int units = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (units <= 0) return std::wstring();
-    std::wstring wide(static_cast<size_t>(units), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), units);
-    wide.resize(static_cast<size_t>(units - 1));
-    return wide;
-}
-
-std::string toAnsi(const wchar_t* text) {
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return std::string();
-    std::string narrow(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, -1, narrow.data(), bytes, nullptr, nullptr);
-    narrow.resize(static_cast<size_t>(bytes - 1));
-    return narrow;
-}
 
 GpFontFamilyPtr familyFromName(const std::wstring& name) {
     GpFontFamilyPtr family;
@@ -62,8 +45,8 @@ std::string captionFontName() {
 }
 
 GpFontPtr makeDefaultFont() {
-    GpFontFamilyPtr family = familyFromName(toWide(kSimSun));
-    if (!family) family = familyFromName(toWide(captionFontName().c_str()));
+    GpFontFamilyPtr family = familyFromName(ansiToWide(kSimSun));
+    if (!family) family = familyFromName(ansiToWide(captionFontName()));
     GpFontPtr font;
     if (family)
         gp::GdipCreateFont(family.get(), 12.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel,
@@ -77,7 +60,8 @@ std::string captionFontCandidate(const char* captionFace) {
     // Tahoma has no Chinese glyphs; SimSun reads better on the systems the program targets.
     if (!captionFace || std::strcmp(captionFace, "Tahoma") == 0) return kSimSun;
     // Only the face itself counts here: the default font is being chosen.
-    return familyFromName(toWide(captionFace)) ? std::string(captionFace) : std::string(kSimSun);
+    return familyFromName(ansiToWide(captionFace)) ? std::string(captionFace)
+                                                   : std::string(kSimSun);
 }
 
 Toolkit& toolkit() {
@@ -99,9 +83,9 @@ void initToolkit() {
 }
 
 GpFontPtr createFontOrDefault(const char* familyName, float size, int style) {
-    GpFontFamilyPtr family = familyFromName(toWide(familyName ? familyName : ""));
+    GpFontFamilyPtr family = familyFromName(ansiToWide(familyName ? familyName : ""));
     if (!family && toolkit().defaultFont)
-        family = familyFromName(toWide(fontFamilyName(toolkit().defaultFont.get()).c_str()));
+        family = familyFromName(ansiToWide(fontFamilyName(toolkit().defaultFont.get())));
     GpFontPtr font;
     if (family) gp::GdipCreateFont(family.get(), size, style, Gdiplus::UnitPixel, font.put());
     return font;
@@ -113,7 +97,7 @@ std::string fontFamilyName(Gdiplus::GpFont* font) {
     WCHAR name[LF_FACESIZE] = {};
     gp::GdipGetFamilyName(family.get(), name, 0);
     name[LF_FACESIZE - 1] = L'\0';
-    return toAnsi(name);
+    return wideToAnsi(name);
 }
 
 void registerWindowClass(const wchar_t* className, UINT classStyle, HICON icon, HCURSOR cursor,

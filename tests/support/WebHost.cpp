@@ -7,29 +7,20 @@
 #include "ui/UniqueHandle.h"
 
 namespace larktest {
-namespace {
-
-struct WinHttpTraits {
-    using Handle = HINTERNET;
-    static Handle empty() noexcept { return nullptr; }
-    static void close(Handle h) noexcept { WinHttpCloseHandle(h); }
-};
-using WinHttpHandle = dui::UniqueHandle<WinHttpTraits>;
-
-}  // namespace
-
 std::string webHostUrl() {
     return LARKBRIDGE_WEB_HOST;
 }
 
 std::string request(const std::string& method, const std::string& path, const std::string& body) {
-    WinHttpHandle session(WinHttpOpen(L"larkbridge-tests", WINHTTP_ACCESS_TYPE_NO_PROXY,
-                                      WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
-    WinHttpHandle connection(WinHttpConnect(session.get(), L"127.0.0.1", LARKBRIDGE_TEST_PORT, 0));
+    lark::WinHttpHandle session(WinHttpOpen(L"larkbridge-tests", WINHTTP_ACCESS_TYPE_NO_PROXY,
+                                            WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    lark::WinHttpHandle connection(
+        WinHttpConnect(session.get(), L"127.0.0.1", LARKBRIDGE_TEST_PORT, 0));
     const std::wstring verb = lark::gbkToWide(method);
     const std::wstring object = lark::gbkToWide(path);
-    WinHttpHandle call(WinHttpOpenRequest(connection.get(), verb.c_str(), object.c_str(), nullptr,
-                                          WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, 0));
+    lark::WinHttpHandle call(WinHttpOpenRequest(connection.get(), verb.c_str(), object.c_str(),
+                                                nullptr, WINHTTP_NO_REFERER,
+                                                WINHTTP_DEFAULT_ACCEPT_TYPES, 0));
     if (!call ||
         !WinHttpSendRequest(call.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
                             const_cast<char*>(body.data()), static_cast<DWORD>(body.size()),
