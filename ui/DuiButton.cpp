@@ -64,10 +64,20 @@ int DuiButton::drawBackground(PaintContext& paint, VisualState state) {
             break;
     }
     if (!bytes || bytes->empty() || !paint.graphics) return 1;
+    const RectF& area = paint.area;
+    const int width = static_cast<int>(area.Width), height = static_cast<int>(area.Height);
+    if (imageDrawMode_ == DrawStretch && area.Width == static_cast<float>(width) &&
+        area.Height == static_cast<float>(height)) {
+        // The skin comes stretched to the button's size already; drawn one to one.
+        GpImagePtr stretched = loadStretchedImage(*bytes, width, height);
+        if (stretched)
+            drawImagePartWithOpacity(paint.graphics, stretched.get(), area,
+                                     RectF(0, 0, area.Width, area.Height), 255);
+        return 1;
+    }
     // Decoded for this paint only, so a button holds no bitmaps between paints.
     GpImagePtr image = loadImageFromBytes(*bytes, false);
     if (!image) return 1;
-    const RectF& area = paint.area;
     switch (imageDrawMode_) {
         case DrawNatural:
             drawImageNatural(paint.graphics, image.get(), RectF(0, 0, area.Width, area.Height),

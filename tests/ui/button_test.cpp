@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <span>
+#include <utility>
 #include <vector>
 
 #include "tests/ui/HostTestSupport.h"
 #include "tests/ui/TextTestSupport.h"
 #include "ui/DuiButton.h"
 #include "ui/DuiTextButton.h"
+#include "ui/DuiImage.h"
+#include "ui/DuiImageLoader.h"
+#include "resources/Embedded.h"
 
 namespace dui {
 namespace {
@@ -83,6 +88,38 @@ TEST_F(ButtonTest, DrawModesPlaceTheStatePicture) {
     broken.setSkin(std::vector<std::uint8_t>{1, 2, 3, 4}, std::nullopt, std::nullopt, std::nullopt,
                    1);
     EXPECT_EQ(countPixels(broken.canvas(), [](ArgbColor c) { return c != 0; }), 0);
+}
+
+TEST_F(ButtonTest, AStretchedSkinMatchesStretchingThePictureOverTheCanvas) {
+    struct Case {
+        std::span<const std::uint8_t> normal, hover;
+        int width, height;
+    } cases[] = {{res::node_frame_png, res::node_frame_lit_png, 135, 54},
+                 {res::start_frame_png, res::start_frame_lit_png, 74, 36},
+                 {res::square_frame_png, res::square_frame_lit_png, 60, 38}};
+    for (const Case& k : cases) {
+        DuiButton button;
+        button.create(window, 10, 10, k.width, k.height, "");
+        button.setSkin(k.normal, k.hover, k.hover, k.hover, DrawStretch);
+        // Twice each: the second paint of a look must not differ from the first.
+        for (auto [picture, hovered] : {std::pair{k.normal, false}, std::pair{k.hover, true},
+                                        std::pair{k.normal, false}, std::pair{k.hover, true}}) {
+            button.paintText(button.handle(),
+                             hovered ? VisualState::Hover : VisualState::Normal);
+            GpImagePtr decoded = loadImageFromBytes(picture, false);
+            test::Surface direct = test::makeSurface(k.width, k.height);
+            gp::GdipSetSmoothingMode(direct.g(), Gdiplus::SmoothingModeAntiAlias);
+            gp::GdipDrawImageRect(direct.g(), decoded.get(), 0, 0, static_cast<float>(k.width),
+                                  static_cast<float>(k.height));
+            int differing = 0;
+            for (int y = 0; y < k.height; ++y)
+                for (int x = 0; x < k.width; ++x)
+                    if (!test::colourNear(pixelAt(button.canvas(), x, y), direct.at(x, y), 1))
+                        ++differing;
+            EXPECT_EQ(differing, 0) << k.width << (hovered ? " hover" : " normal");
+        }
+        button.destroy();
+    }
 }
 
 TEST_F(ButtonTest, StatesPickTheirPicturesAndFocusShowsNothing) {
