@@ -34,6 +34,8 @@ void buildAboutWindow(HWND window) {
                     WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 36, 134, 256, 24, window, nullptr,
                     GetModuleHandleA(nullptr), nullptr);
     attachWindowHost(aboutHost, window);
+    // Composed once when the build is done, not once per control.
+    dui::RedrawBatch batch(aboutHost);
     createPanel(aboutBackgroundPanel, window, 0, 0, 328, 160, kPanelColor);
     createTextLabel(aboutTitleLabel, window, 8, 8, 80, 16, "Larkbridge", 0xFFFFFF, 200, 11.0f);
     createPanel(aboutPanel, window, 8, 32, 312, 110, kInnerPanelColor);

@@ -107,6 +107,8 @@ void onOnlineCountTimer() {
 void buildMainWindow(HWND window) {
     mainWindowHandle = window;
     attachWindowHost(mainHost, window);
+    // Composed once when the build is done, not once per control.
+    dui::RedrawBatch batch(mainHost);
 
     createPanel(backgroundPanels[0], window, 0, 0, 350, 150, kPanelColor);
     createPanel(backgroundPanels[1], window, 0, 149, 350, 101, kPanelColor);

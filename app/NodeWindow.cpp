@@ -52,6 +52,8 @@ const FormTemplate& nodeWindowTemplate() {
 void buildNodeWindow(HWND window) {
     nodeWindowHandle = window;
     attachWindowHost(nodeHost, window);
+    // Composed once when the build is done, not once per control.
+    dui::RedrawBatch batch(nodeHost);
     createPanel(nodeBackgroundPanel, window, 0, 0, 328, 208, kPanelColor);
     createTextLabel(nodeAdvertLabel, window, 8, 6, 286, 20,
                     "广告：云雀桥游戏加速器 larkbridge.example", 0xFFFFFF, 200);

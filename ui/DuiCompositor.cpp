@@ -1,5 +1,6 @@
 #include "ui/DuiCompositor.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "ui/DuiControl.h"
@@ -29,6 +30,33 @@ void drawAtOwnSize(Gdiplus::GpGraphics* graphics, Gdiplus::GpImage* image, float
     gp::GdipGetImageWidth(image, &w);
     gp::GdipGetImageHeight(image, &h);
     gp::GdipDrawImageRect(graphics, image, x, y, static_cast<float>(w), static_cast<float>(h));
+}
+
+// Draws the part of a control's canvas that falls inside area. GDI+ costs as much as the
+// destination rectangle even where the clip hides it, so a small redraw must not draw whole
+// canvases of the large panels beneath it.
+void drawCanvasPart(Gdiplus::GpGraphics* graphics, Gdiplus::GpImage* canvas, const RectF& bounds,
+                    const RectF& area, int alpha) {
+    UINT width = 0, height = 0;
+    gp::GdipGetImageWidth(canvas, &width);
+    gp::GdipGetImageHeight(canvas, &height);
+    const bool wholePixels = bounds.X == std::floor(bounds.X) && bounds.Y == std::floor(bounds.Y) &&
+                             bounds.Width == static_cast<float>(width) &&
+                             bounds.Height == static_cast<float>(height);
+    const float left = std::max(bounds.X, std::floor(area.X));
+    const float top = std::max(bounds.Y, std::floor(area.Y));
+    const float right = std::min(bounds.X + bounds.Width, std::ceil(area.X + area.Width));
+    const float bottom = std::min(bounds.Y + bounds.Height, std::ceil(area.Y + area.Height));
+    if (!wholePixels || (left == bounds.X && top == bounds.Y &&
+                         right == bounds.X + bounds.Width && bottom == bounds.Y + bounds.Height)) {
+        drawImageWithOpacity(graphics, canvas, bounds, alpha);
+        return;
+    }
+    if (right <= left || bottom <= top) return;
+    const RectF dest(left, top, right - left, bottom - top);
+    drawImagePartWithOpacity(graphics, canvas, dest,
+                             RectF(left - bounds.X, top - bounds.Y, dest.Width, dest.Height),
+                             alpha);
 }
 
 }  // namespace
@@ -98,6 +126,10 @@ void endPaint(DuiControl& control, PaintContext& paint) {
 void compositeArea(HWND hostWindow, const RectF& area, DuiHost* host,
                    Gdiplus::GpGraphics* composeGraphics, int present) {
     if (!host || host->busy || !composeGraphics) return;
+    if (host->redrawsHeld) {
+        host->collectHeldArea(area);
+        return;
+    }
     LARGE_INTEGER started{}, ended{};
     QueryPerformanceCounter(&started);
     // A composition may start inside another one (a mode 1 redraw asked while composing): keep
@@ -137,12 +169,6 @@ void compositeControls(DuiHost* host, ControlHandle first, const RectF& area,
             handle = next;
             continue;
         }
-        // The clip is saved as a region: its bounding box would lose the rounded corners.
-        GpRegionPtr savedClip;
-        gp::GdipCreateRegion(savedClip.put());
-        gp::GdipGetClip(graphics, savedClip.get());
-        RectF clipBounds;
-        gp::GdipGetVisibleClipBounds(graphics, &clipBounds);
         RectF bounds = c->currentBounds();
 
         if (c->disabled()) {
@@ -150,10 +176,12 @@ void compositeControls(DuiHost* host, ControlHandle first, const RectF& area,
             if (dispatchMessage(handle, QueryOwnDisabledLook, 0, 1) == -1)
                 alpha = static_cast<int>(alpha * 0.5);
             if ((c = controlFromHandle(handle)) && c->canvas())
-                drawImageWithOpacity(graphics, c->canvas(), bounds, alpha);
+                drawCanvasPart(graphics, c->canvas(), bounds, area, alpha);
         } else if (!inTransition(*c)) {
-            if (c->canvas()) drawImageWithOpacity(graphics, c->canvas(), bounds, c->opacity());
+            if (c->canvas()) drawCanvasPart(graphics, c->canvas(), bounds, area, c->opacity());
         } else {
+            RectF clipBounds;
+            gp::GdipGetVisibleClipBounds(graphics, &clipBounds);
             Surface& scratch = scratchSurface();
             FrameDescription frame{host->composeDC(),
                                    graphics,
@@ -176,6 +204,11 @@ void compositeControls(DuiHost* host, ControlHandle first, const RectF& area,
         }
         c = controlFromHandle(handle);
         if (c && c->firstChild()) {
+            // Children show only inside their parent. The clip is saved as a region: its
+            // bounding box would lose the rounded corners.
+            GpRegionPtr savedClip;
+            gp::GdipCreateRegion(savedClip.put());
+            gp::GdipGetClip(graphics, savedClip.get());
             setClipRect(graphics, bounds, Gdiplus::CombineModeIntersect);
             compositeControls(host, c->firstChild(), area, graphics);
             setClipRegion(graphics, savedClip.get(), Gdiplus::CombineModeReplace);
@@ -232,7 +265,7 @@ void drawTransitionFrame(DuiControl& control, const FrameDescription& frame) {
 }
 
 void presentArea(HWND hostWindow, DuiHost* host, const RectF& area) {
-    if (!host || host->busy) return;
+    if (!host || host->busy || host->redrawsHeld) return;
     flush(host->composeGraphics());
     if (!host->isLayered()) {
         BitBlt(host->windowHdc(), static_cast<int>(area.X), static_cast<int>(area.Y),

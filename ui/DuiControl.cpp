@@ -360,6 +360,11 @@ int DuiControl::isFocused() {
 }
 
 void DuiControl::repaint() {
+    if (host_ && host_->redrawsHeld && handle_ && hostWindow_ &&
+        GetWindowThreadProcessId(hostWindow_, nullptr) == GetCurrentThreadId()) {
+        host_->collectHeldPaint(handle_);  // painted once when the host releases its redraws
+        return;
+    }
     sendEvent(WM_PAINT, 0, 0);
 }
 

@@ -200,6 +200,13 @@ void drawImageWithOpacity(GpGraphics* graphics, GpImage* image, const RectF& rec
     drawImagePart(graphics, image, rect, RectF(0, 0, rect.Width, rect.Height), attributes.get());
 }
 
+void drawImagePartWithOpacity(GpGraphics* graphics, GpImage* image, const RectF& dest,
+                              const RectF& source, int alpha) {
+    GpImageAttributesPtr attributes;
+    if (alpha < 255) attributes = opacityAttributes(alpha < 0 ? 0 : alpha);
+    drawImagePart(graphics, image, dest, source, attributes.get());
+}
+
 void drawImageNatural(GpGraphics* graphics, GpImage* image, const RectF& rect, bool centred) {
     if (!graphics || !image) return;
     const ImageSize size = imageSize(image);

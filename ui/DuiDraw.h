@@ -67,6 +67,9 @@ GpBrushPtr createSolidBrush(ArgbColor argb);
 // alpha 255 draws plainly; below, through a colour matrix scaling alpha by alpha / 255.
 void drawImageWithOpacity(Gdiplus::GpGraphics* graphics, Gdiplus::GpImage* image, const RectF& rect,
                           int alpha);
+// The source rectangle of image (in image pixels) into dest, with the same opacity rule.
+void drawImagePartWithOpacity(Gdiplus::GpGraphics* graphics, Gdiplus::GpImage* image,
+                              const RectF& dest, const RectF& source, int alpha);
 // At the image's own size, at rect's origin or centred on rect (overhanging when larger).
 void drawImageNatural(Gdiplus::GpGraphics* graphics, Gdiplus::GpImage* image, const RectF& rect,
                       bool centred);

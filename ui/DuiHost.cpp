@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "ui/DuiCaptionButton.h"
@@ -99,6 +100,45 @@ void DuiHost::setBusy(int value) {
     std::vector<RectF> areas;
     areas.swap(deferredAreas);
     for (const RectF& area : areas) invalidateRect(area, 0);
+}
+
+void DuiHost::holdRedraws() {
+    ++redrawsHeld;
+}
+
+void DuiHost::releaseRedraws() {
+    if (redrawsHeld == 0 || --redrawsHeld > 0) return;
+    // The paints' own redraws are still collected, to be composed together below.
+    ++redrawsHeld;
+    while (!heldPaints.empty()) {
+        std::vector<ControlHandle> paints;
+        paints.swap(heldPaints);
+        for (ControlHandle handle : paints) {
+            DuiControl* c = controlFromHandle(handle);
+            if (c && c->host() == this) c->sendEvent(WM_PAINT, 0, 0);
+        }
+    }
+    --redrawsHeld;
+    if (!heldArea) return;
+    const RectF area = *heldArea;
+    heldArea.reset();
+    compositeArea(window, area, this, composeGraphics(), 1);
+}
+
+void DuiHost::collectHeldArea(const RectF& area) {
+    if (!heldArea) {
+        heldArea = area;
+        return;
+    }
+    const float left = std::min(heldArea->X, area.X), top = std::min(heldArea->Y, area.Y);
+    const float right = std::max(heldArea->X + heldArea->Width, area.X + area.Width);
+    const float bottom = std::max(heldArea->Y + heldArea->Height, area.Y + area.Height);
+    heldArea = RectF(left, top, right - left, bottom - top);
+}
+
+void DuiHost::collectHeldPaint(ControlHandle control) {
+    if (std::find(heldPaints.begin(), heldPaints.end(), control) == heldPaints.end())
+        heldPaints.push_back(control);
 }
 
 bool DuiHost::attach(HWND target, const AttachOptions& options) {

@@ -126,6 +126,11 @@ public:
     ResizeHandler resizeHandler;
     // Areas whose redraw was asked while busy; re-composed when the host stops being busy.
     std::vector<RectF> deferredAreas;
+    // While redraws are held they only widen heldArea, and repaints only note their control;
+    // the last release paints each noted control once, then composes heldArea once.
+    int redrawsHeld = 0;
+    std::optional<RectF> heldArea;
+    std::vector<ControlHandle> heldPaints;
 
     // Operations.
     LRESULT windowProc(UINT message, WPARAM wParam, LPARAM lParam);
@@ -174,6 +179,16 @@ public:
     bool isLayered() const { return windowAlpha != -1; }
     // Sets busy; when it drops to 0 the areas deferred meanwhile are redrawn.
     void setBusy(int value);
+    // Building a window control by control would paint each control several times and compose
+    // and present the window once per change: between hold and the matching release, repaints
+    // and redraws are only collected, and the release paints each control and composes and
+    // presents everything they covered once. Holds nest.
+    void holdRedraws();
+    void releaseRedraws();
+    // Called by the compositor instead of composing while redraws are held.
+    void collectHeldArea(const RectF& area);
+    // Called by a control's repaint while redraws are held.
+    void collectHeldPaint(ControlHandle control);
 
     // Input. handleInput acts on the input messages of the window procedure and is true when the
     // message is answered there (answer holds the result) rather than passed on.
@@ -232,5 +247,17 @@ void drawShadow(Gdiplus::GpGraphics* graphics, RectF rect, int frameStyle, int c
 void applyBlur(HWND window, int left, int top, int right, int bottom, int corner, int frameStyle,
                int alpha);
 void setWindowShape(HWND window, int width, int height, int frameStyle);
+
+// Holds a host's redraws for the life of a scope, e.g. while a window's controls are created.
+class RedrawBatch {
+public:
+    explicit RedrawBatch(DuiHost& host) : host_(host) { host_.holdRedraws(); }
+    ~RedrawBatch() { host_.releaseRedraws(); }
+    RedrawBatch(const RedrawBatch&) = delete;
+    RedrawBatch& operator=(const RedrawBatch&) = delete;
+
+private:
+    DuiHost& host_;  // not owned
+};
 
 }  // namespace dui

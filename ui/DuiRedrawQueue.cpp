@@ -36,7 +36,7 @@ void DuiRedrawQueue::flush() {
         pending_.pop_front();
         compositeArea(hostWindow_, entry.area, host_, graphics_, present);
     }
-    if (host_ && host_->isLayered() && !host_->busy)
+    if (host_ && host_->isLayered() && !host_->busy && !host_->redrawsHeld)
         updateLayered(hostWindow_, host_->composeDC(), host_->size);
     flushing_ = 0;
 }

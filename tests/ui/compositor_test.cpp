@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <vector>
+
 #include "tests/ui/HostTestSupport.h"
 
 namespace dui {
@@ -91,6 +94,81 @@ TEST_F(CompositorTest, ControlsOnlyTouchingTheAreaAreNotRedrawn) {
         bool asked = std::count(c.codes.begin(), c.codes.end(), QueryOwnDisabledLook) > 0;
         EXPECT_EQ(asked, k.drawn) << k.area.X << "," << k.area.Y;
     }
+}
+
+TEST_F(CompositorTest, ASmallAreaOverALargeControlGetsExactlyItsPartOfTheCanvas) {
+    SolidControl panel;
+    panel.make(window, RectF(10, 10, 100, 80), kRed);
+    // Every pixel different, so a part drawn from the wrong place of the canvas shows.
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 100; ++x)
+            test::setPixel(panel.canvas(), x, y, 0xFF000000u | (x * 2) << 16 | (y * 3) << 8 | 0x40);
+    struct Case {
+        int opacity;
+        RectF area;
+    } cases[] = {
+        {255, RectF(37, 23, 13, 9)},
+        {255, RectF(37.5f, 23.25f, 13, 9)},  // widened to whole pixels
+        {128, RectF(5, 60, 40, 50)},         // reaching past the control's edges
+    };
+    for (const Case& k : cases) {
+        panel.opacity(k.opacity, false);
+        compositeArea(window, RectF(0, 0, 300, 200), host.get(), host->composeGraphics(), 0);
+        std::vector<std::uint32_t> whole;
+        for (int y = 0; y < 120; ++y)
+            for (int x = 0; x < 120; ++x) whole.push_back(px(x, y));
+        // Scribble over the frame, then redraw only the area.
+        BrushHandle scribble(CreateSolidBrush(RGB(0, 0, 255)));
+        RECT all{0, 0, 120, 120};
+        FillRect(host->composeDC(), &all, scribble.get());
+        compositeArea(window, k.area, host.get(), host->composeGraphics(), 0);
+        // Pixels the area covers only in part may go either way.
+        auto within = [](int x, int y, float left, float top, float right, float bottom) {
+            return x >= left && x < right && y >= top && y < bottom;
+        };
+        const float l = k.area.X, t = k.area.Y, r = l + k.area.Width, b = t + k.area.Height;
+        int wrong = 0, outsideRedrawn = 0;
+        for (int y = 0; y < 120; ++y)
+            for (int x = 0; x < 120; ++x) {
+                if (within(x, y, std::ceil(l), std::ceil(t), std::floor(r), std::floor(b)) &&
+                    px(x, y) != whole[y * 120 + x])
+                    ++wrong;
+                if (!within(x, y, std::floor(l), std::floor(t), std::ceil(r), std::ceil(b)) &&
+                    (px(x, y) & 0xFFFFFF) != 0x0000FFu)
+                    ++outsideRedrawn;
+            }
+        EXPECT_EQ(wrong, 0) << "opacity " << k.opacity << " at " << k.area.X;
+        EXPECT_EQ(outsideRedrawn, 0) << "opacity " << k.opacity << " at " << k.area.X;
+    }
+}
+
+TEST_F(CompositorTest, HeldRedrawsAreComposedOnceWhenTheLastHoldEnds) {
+    SolidControl a, b;
+    const long long callsBefore = compositeStats.calls;
+    {
+        RedrawBatch outer(*host);
+        {
+            RedrawBatch inner(*host);
+            a.make(window, RectF(10, 10, 30, 30), kRed);
+            b.make(window, RectF(100, 50, 20, 20), kGreen);
+            for (ArgbColor colour : {kGreen, kRed, kBlue}) a.paintColor(colour);
+        }
+        pumpFor(20);
+        // Nothing painted again or composed yet, not even after the inner hold ended.
+        EXPECT_EQ(a.paints, 1);
+        EXPECT_EQ(compositeStats.calls, callsBefore);
+        EXPECT_EQ(test::alphaOf(px(20, 20)), 0);
+        EXPECT_EQ(test::alphaOf(px(110, 60)), 0);
+    }
+    // One paint for the three repaints, with the last colour, and one composition.
+    EXPECT_EQ(a.paints, 2);
+    EXPECT_EQ(b.paints, 1);
+    EXPECT_EQ(compositeStats.calls, callsBefore + 1);
+    EXPECT_EQ(px(20, 20) & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(px(110, 60) & 0xFFFFFF, 0x00FF00u);
+    // Afterwards redraws compose at once again.
+    b.paintColor(kRed);
+    EXPECT_EQ(px(110, 60) & 0xFFFFFF, 0xFF0000u);
 }
 
 TEST_F(CompositorTest, CrossFadeBlendsAtAQuarterHalfAndThreeQuarters) {
