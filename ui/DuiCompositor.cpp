@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 
 #include "ui/DuiControl.h"
 #include "ui/DuiDraw.h"
@@ -59,6 +61,62 @@ void drawCanvasPart(Gdiplus::GpGraphics* graphics, Gdiplus::GpImage* canvas, con
                              alpha);
 }
 
+// Whether every pixel of a 32-bit ARGB image has full alpha.
+bool isOpaque(Gdiplus::GpImage* image) {
+    if (!image) return false;
+    UINT width = 0, height = 0;
+    gp::GdipGetImageWidth(image, &width);
+    gp::GdipGetImageHeight(image, &height);
+    Gdiplus::Rect whole(0, 0, static_cast<INT>(width), static_cast<INT>(height));
+    Gdiplus::BitmapData data{};
+    auto* bitmap = reinterpret_cast<Gdiplus::GpBitmap*>(image);
+    if (gp::GdipBitmapLockBits(bitmap, &whole, Gdiplus::ImageLockModeRead, kPixelFormat32bppArgb,
+                               &data) != Gdiplus::Ok)
+        return false;
+    bool opaque = true;
+    for (UINT y = 0; y < data.Height && opaque; ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(
+            static_cast<const std::uint8_t*>(data.Scan0) + static_cast<std::ptrdiff_t>(y) * data.Stride);
+        for (UINT x = 0; x < data.Width; ++x)
+            if (row[x] < 0xFF000000u) {
+                opaque = false;
+                break;
+            }
+    }
+    gp::GdipBitmapUnlockBits(bitmap, &data);
+    return opaque;
+}
+
+// Whether c, drawn as it is now, hides everything beneath it inside area.
+bool hidesAreaBeneath(DuiControl& c, const RectF& area) {
+    if (!c.canvasOpaque() || c.visible() != 1 || c.disabled() || inTransition(c) ||
+        c.opacity() < 255)
+        return false;
+    const RectF& b = c.currentBounds();
+    UINT width = 0, height = 0;
+    gp::GdipGetImageWidth(c.canvas(), &width);
+    gp::GdipGetImageHeight(c.canvas(), &height);
+    // Drawn one to one, so no edge pixel is blended.
+    return b.X == std::floor(b.X) && b.Y == std::floor(b.Y) &&
+           b.Width == static_cast<float>(width) && b.Height == static_cast<float>(height) &&
+           b.X <= std::floor(area.X) && b.Y <= std::floor(area.Y) &&
+           b.X + b.Width >= std::ceil(area.X + area.Width) &&
+           b.Y + b.Height >= std::ceil(area.Y + area.Height);
+}
+
+// The top-level control to start composing area from: the last one hiding all of area, or the
+// first control when none does.
+ControlHandle firstShowingIn(DuiHost* host, const RectF& area) {
+    ControlHandle start = host->firstControl;
+    for (ControlHandle handle = host->firstControl; handle;) {
+        DuiControl* c = controlFromHandle(handle);
+        if (!c) break;
+        if (hidesAreaBeneath(*c, area)) start = handle;
+        handle = c->nextSibling();
+    }
+    return start;
+}
+
 }  // namespace
 
 bool overlapsStrictly(const RectF& a, const RectF& b) {
@@ -108,6 +166,7 @@ int beginPaint(DuiControl& control, PaintContext& paint, std::optional<RectF> ar
 
 void endPaint(DuiControl& control, PaintContext& paint) {
     control.onEndPaint(paint);
+    control.canvasOpaque_ = isOpaque(control.canvas_.get());
     if (!paint.clear || !control.refreshEnabled_ || !control.visible_) return;
     if (!control.transitionInterval_ || !control.transitionSteps_) {
         RectF area = control.bounds_;
@@ -145,7 +204,7 @@ void compositeArea(HWND hostWindow, const RectF& area, DuiHost* host,
     BitBlt(host->composeDC(), static_cast<int>(area.X), static_cast<int>(area.Y),
            static_cast<int>(area.Width), static_cast<int>(area.Height), host->backgroundDC(),
            static_cast<int>(area.X), static_cast<int>(area.Y), SRCCOPY);
-    compositeControls(host, host->firstControl, area, composeGraphics);
+    compositeControls(host, firstShowingIn(host, area), area, composeGraphics);
     setClipRegion(composeGraphics, outerClip.get(), Gdiplus::CombineModeReplace);
     flush(composeGraphics);
     LARGE_INTEGER composed{};

@@ -165,6 +165,7 @@ void DuiControl::createCanvas() {
     Gdiplus::GpBitmap* bitmap = nullptr;
     gp::GdipCreateBitmapFromScan0(w, h, 0, kPixelFormat32bppArgb, nullptr, &bitmap);
     canvas_.reset(bitmap);
+    canvasOpaque_ = false;
     if (!canvas_) return;
     gp::GdipGetImageGraphicsContext(canvas_.get(), canvasGraphics_.put());
     if (!canvasGraphics_) return;

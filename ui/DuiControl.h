@@ -118,6 +118,7 @@ public:
     Gdiplus::GpImage* canvas() const { return canvas_.get(); }
     Gdiplus::GpGraphics* canvasGraphics() const { return canvasGraphics_.get(); }
     Gdiplus::GpImage* snapshot() const { return snapshot_.get(); }
+    bool canvasOpaque() const { return canvasOpaque_; }
     DuiHost* host() const { return host_; }  // not owned
     int refreshEnabled() const { return refreshEnabled_; }
     int transitionSteps() const { return transitionSteps_; }
@@ -152,6 +153,9 @@ protected:
     RectF previousBounds_{};
     int transitionSteps_ = 0;
     int transitionKind_ = 0;
+    // Every canvas pixel had full alpha at the end of the last paint pass: the compositor need
+    // not draw what lies beneath.
+    bool canvasOpaque_ = false;
 
 private:
     friend class DuiHost;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -139,6 +140,46 @@ TEST_F(CompositorTest, ASmallAreaOverALargeControlGetsExactlyItsPartOfTheCanvas)
             }
         EXPECT_EQ(wrong, 0) << "opacity " << k.opacity << " at " << k.area.X;
         EXPECT_EQ(outsideRedrawn, 0) << "opacity " << k.opacity << " at " << k.area.X;
+    }
+}
+
+TEST_F(CompositorTest, ControlsHiddenByAnOpaqueControlAboveAreSkipped) {
+    struct Case {
+        const char* what;
+        ArgbColor topColour;
+        RectF area;
+        int topOpacity, topDisabled;
+        bool beneathDrawn;
+    } cases[] = {
+        {"opaque, area inside", kRed, RectF(30, 30, 20, 20), 255, 0, false},
+        {"translucent", 0x80FF0000, RectF(30, 30, 20, 20), 255, 0, true},
+        {"area reaching past it", kRed, RectF(30, 30, 60, 20), 255, 0, true},
+        {"drawn at opacity 200", kRed, RectF(30, 30, 20, 20), 200, 0, true},
+        {"disabled, so drawn at half opacity", kRed, RectF(30, 30, 20, 20), 255, 1, true},
+    };
+    for (const Case& k : cases) {
+        SolidControl beneath, top;
+        beneath.make(window, RectF(0, 0, 120, 120), kGreen);
+        beneath.disabled(1);  // asked about its look whenever it is drawn
+        top.make(window, RectF(20, 20, 50, 50), k.topColour);
+        top.opacity(k.topOpacity);
+        top.disabled(k.topDisabled);
+        pumpFor(10);
+        compositeArea(window, RectF(0, 0, 300, 200), host.get(), host->composeGraphics(), 0);
+        std::vector<std::uint32_t> whole;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 100; ++x) whole.push_back(px(x, y));
+        beneath.codes.clear();
+        compositeArea(window, k.area, host.get(), host->composeGraphics(), 0);
+        const bool asked =
+            std::count(beneath.codes.begin(), beneath.codes.end(), QueryOwnDisabledLook) > 0;
+        EXPECT_EQ(asked, k.beneathDrawn) << k.what;
+        int differing = 0;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 100; ++x) differing += px(x, y) != whole[y * 100 + x];
+        EXPECT_EQ(differing, 0) << k.what;
+        top.destroy();
+        beneath.destroy();
     }
 }
 
