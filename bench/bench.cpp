@@ -43,10 +43,8 @@ std::string benchDirectory() {
     return text.substr(0, text.rfind('\\'));
 }
 
-std::string benchExe() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
+std::string variantExe() {
+    return benchDirectory() + "\\bench_variant.exe";
 }
 
 std::string larkbridgeExe() {
@@ -307,13 +305,13 @@ const char* verdict(bool met) {
 int runBenchmark(const Settings& settings) {
     const std::string larkbridge = "\"" + larkbridgeExe() + "\"";
     const std::string minimal = "\"" + benchDirectory() + "\\bench_minimal.exe\"";
-    const std::string refusing = "\"" + benchExe() + "\" --program " + kRefusingHost;
+    const std::string refusing = "\"" + variantExe() + "\" --program " + kRefusingHost;
 
     const StartupFigures startups = medianStartups(minimal, larkbridge, refusing, settings.runs);
     const double minimalMs = startups.minimalMs, answeringMs = startups.answeringMs,
                  refusingMs = startups.refusingMs;
     const double minimalExitMs = medianRunMs(minimal + " --exit", settings.runs);
-    const double importsExitMs = medianRunMs("\"" + benchExe() + "\" --exit", settings.runs);
+    const double importsExitMs = medianRunMs("\"" + variantExe() + "\" --exit", settings.runs);
     const IdleFigures idle = idleCpu(settings.idleSeconds);
     const StartupParts parts = measureStartupParts();
 
@@ -384,7 +382,7 @@ int runBenchmark(const Settings& settings) {
                 idle.startupCpuMs);
     std::printf(
         "| committed memory after %d start/stop cycles and %d hover transitions | %.2f MiB | "
-        "%.2f MiB (after start-up) | +%.2f MiB | < 2 MiB growth | %s |\n",
+        "%.2f MiB (after start-up) | %+.2f MiB | < 2 MiB growth | %s |\n",
         settings.cycles, settings.hovers, memory.endMiB, memory.startMiB, growth,
         verdict(growth < 2.0));
     std::printf(
@@ -401,15 +399,8 @@ int runBenchmark(const Settings& settings) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Start and end at once: what loading the program's DLLs costs (the same imports).
-    if (argc > 1 && !std::strcmp(argv[1], "--exit")) return 0;
     Settings settings;
     for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--program")) {
-            // The program itself against another web host (the refusing start-up).
-            lark::webHost = argv[i + 1];
-            return lark::runProgram();
-        }
         const int value = std::atoi(argv[i + 1]);
         if (!std::strcmp(argv[i], "--runs")) settings.runs = value;
         if (!std::strcmp(argv[i], "--cycles")) settings.cycles = value;
