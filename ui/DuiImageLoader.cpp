@@ -56,8 +56,10 @@ struct CacheEntry {
 };
 
 constexpr std::size_t kCacheEntries = 48;
-// Larger pictures (an advert, a background) are decoded each time rather than kept.
+// Larger pictures (an advert, a background) are decoded each time rather than kept; a small file
+// can still decode to a huge bitmap, so the pixels are bounded too (1 MiB of them).
 constexpr std::size_t kMaxCachedBytes = 256 * 1024;
+constexpr UINT kMaxCachedPixels = 512 * 512;
 
 struct ImageCache {
     std::mutex lock;
@@ -94,7 +96,10 @@ GpImagePtr findCached(std::span<const std::uint8_t> bytes, bool prefixPngSignatu
 
 void remember(std::span<const std::uint8_t> bytes, bool prefixPngSignature,
               Gdiplus::GpImage* image, int width = 0, int height = 0) {
-    if (bytes.size() > kMaxCachedBytes) return;
+    UINT imageWidth = 0, imageHeight = 0;
+    gp::GdipGetImageWidth(image, &imageWidth);
+    gp::GdipGetImageHeight(image, &imageHeight);
+    if (bytes.size() > kMaxCachedBytes || imageWidth * imageHeight > kMaxCachedPixels) return;
     GpImagePtr copy = cloneImage(image);
     if (!copy) return;
     ImageCache& cache = imageCache();

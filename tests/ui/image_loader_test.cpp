@@ -105,6 +105,9 @@ TEST_F(ImageLoaderTest, TheCacheStaysBoundedWhateverIsDecoded) {
     clearImageCache();
     EXPECT_TRUE(loadImageFromBytes(big, false));
     EXPECT_EQ(cachedImageCount(), 0);
+    // Nor are small files that decode to large bitmaps.
+    EXPECT_TRUE(loadStretchedImage(res::close_png, 600, 600));
+    EXPECT_EQ(cachedImageCount(), 1);  // the 26 x 26 decode only
 }
 
 }  // namespace
