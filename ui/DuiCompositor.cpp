@@ -34,17 +34,21 @@ void drawAtOwnSize(Gdiplus::GpGraphics* graphics, Gdiplus::GpImage* image, float
     gp::GdipDrawImageRect(graphics, image, x, y, static_cast<float>(w), static_cast<float>(h));
 }
 
+// Whether a canvas drawn over bounds lands one pixel on one pixel: no scaling, no blended edges.
+bool drawnOneToOne(const RectF& bounds, Gdiplus::GpImage* canvas) {
+    UINT width = 0, height = 0;
+    gp::GdipGetImageWidth(canvas, &width);
+    gp::GdipGetImageHeight(canvas, &height);
+    return bounds.X == std::floor(bounds.X) && bounds.Y == std::floor(bounds.Y) &&
+           bounds.Width == static_cast<float>(width) && bounds.Height == static_cast<float>(height);
+}
+
 // Draws the part of a control's canvas that falls inside area. GDI+ costs as much as the
 // destination rectangle even where the clip hides it, so a small redraw must not draw whole
 // canvases of the large panels beneath it.
 void drawCanvasPart(Gdiplus::GpGraphics* graphics, Gdiplus::GpImage* canvas, const RectF& bounds,
                     const RectF& area, int alpha) {
-    UINT width = 0, height = 0;
-    gp::GdipGetImageWidth(canvas, &width);
-    gp::GdipGetImageHeight(canvas, &height);
-    const bool wholePixels = bounds.X == std::floor(bounds.X) && bounds.Y == std::floor(bounds.Y) &&
-                             bounds.Width == static_cast<float>(width) &&
-                             bounds.Height == static_cast<float>(height);
+    const bool wholePixels = drawnOneToOne(bounds, canvas);
     const float left = std::max(bounds.X, std::floor(area.X));
     const float top = std::max(bounds.Y, std::floor(area.Y));
     const float right = std::min(bounds.X + bounds.Width, std::ceil(area.X + area.Width));
@@ -93,13 +97,7 @@ bool hidesAreaBeneath(DuiControl& c, const RectF& area) {
         c.opacity() < 255)
         return false;
     const RectF& b = c.currentBounds();
-    UINT width = 0, height = 0;
-    gp::GdipGetImageWidth(c.canvas(), &width);
-    gp::GdipGetImageHeight(c.canvas(), &height);
-    // Drawn one to one, so no edge pixel is blended.
-    return b.X == std::floor(b.X) && b.Y == std::floor(b.Y) &&
-           b.Width == static_cast<float>(width) && b.Height == static_cast<float>(height) &&
-           b.X <= std::floor(area.X) && b.Y <= std::floor(area.Y) &&
+    return drawnOneToOne(b, c.canvas()) && b.X <= std::floor(area.X) && b.Y <= std::floor(area.Y) &&
            b.X + b.Width >= std::ceil(area.X + area.Width) &&
            b.Y + b.Height >= std::ceil(area.Y + area.Height);
 }

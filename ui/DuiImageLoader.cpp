@@ -26,15 +26,21 @@ GlobalMemory copyToGlobal(std::span<const std::uint8_t> bytes, bool prefixPngSig
     return memory;
 }
 
+// A new transparent 32-bit ARGB bitmap.
+GpImagePtr newArgbBitmap(INT width, INT height) {
+    GpImagePtr bitmap;
+    gp::GdipCreateBitmapFromScan0(
+        width, height, 0, kPixelFormat32bppArgb, nullptr,
+        reinterpret_cast<Gdiplus::GpBitmap**>(static_cast<Gdiplus::GpImage**>(bitmap.put())));
+    return bitmap;
+}
+
 // A 32-bit ARGB bitmap holding the pixels of image, independent of any stream.
 GpImagePtr detachedCopy(Gdiplus::GpImage* image) {
     UINT width = 0, height = 0;
     gp::GdipGetImageWidth(image, &width);
     gp::GdipGetImageHeight(image, &height);
-    GpImagePtr copy;
-    gp::GdipCreateBitmapFromScan0(
-        static_cast<INT>(width), static_cast<INT>(height), 0, kPixelFormat32bppArgb, nullptr,
-        reinterpret_cast<Gdiplus::GpBitmap**>(static_cast<Gdiplus::GpImage**>(copy.put())));
+    GpImagePtr copy = newArgbBitmap(static_cast<INT>(width), static_cast<INT>(height));
     if (!copy) return copy;
     GpGraphicsPtr graphics;
     gp::GdipGetImageGraphicsContext(copy.get(), graphics.put());
@@ -155,10 +161,7 @@ GpImagePtr loadStretchedImage(std::span<const std::uint8_t> bytes, int width, in
     if (GpImagePtr cached = findCached(bytes, false, width, height)) return cached;
     GpImagePtr decoded = loadImageFromBytes(bytes, false);
     if (!decoded) return decoded;
-    GpImagePtr stretched;
-    gp::GdipCreateBitmapFromScan0(width, height, 0, kPixelFormat32bppArgb, nullptr,
-                                  reinterpret_cast<Gdiplus::GpBitmap**>(
-                                      static_cast<Gdiplus::GpImage**>(stretched.put())));
+    GpImagePtr stretched = newArgbBitmap(width, height);
     if (!stretched) return stretched;
     {
         // Drawn as a control's fresh canvas would draw it.
